@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+// Values of section "Defaults" of a program's store, every value kept as text. Each operation
+// opens the store and syncs it when done, so nothing is held open between operations.
+class SettingsStore {
+public:
+    // The user's store of a program ("qzRate", or the sibling "Orvane").
+    explicit SettingsStore(const QString& programName);
+    // A store in an INI file, for tests.
+    static SettingsStore AtPath(const QString& iniPath);
+
+    // Text that is not a whole decimal number, or a missing value, gives the default.
+    int ReadInteger(const QString& name, int defaultValue) const;
+    // An integer whose default is 1 or 0; true when not 0.
+    bool ReadBool(const QString& name, bool defaultValue) const;
+    QString ReadString(const QString& name, const QString& defaultValue) const;
+    void WriteInteger(const QString& name, int value);
+    void WriteBool(const QString& name, bool value);
+    void WriteString(const QString& name, const QString& value);
+    void DeleteValue(const QString& name);
+};
