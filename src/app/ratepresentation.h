@@ -1,0 +1,34 @@
+#pragma once
+
+#include "sources/ratereading.h"
+
+#include <QColor>
+#include <QString>
+
+#include <optional>
+
+inline const QColor RateGreen(0, 128, 0);
+inline const QColor RateRed(255, 0, 0);
+inline const QColor RateBlue(0, 0, 255);
+inline const QColor RateBlack(0, 0, 0);
+
+// What Label2 and Label3 of the rate line read.
+struct RateLabelTexts {
+    QString Label2;
+    QString Label3;
+};
+
+// The rate line's texts, or nothing when there is no rate to show: no reading yet, or a
+// result code, so the labels keep the last rate they showed.
+std::optional<RateLabelTexts> ShowRateLabels(const RateReading& reading);
+
+// What a reading does to the rate line's colours and whether the alarm is checked.
+struct RateLabelColours {
+    bool RunCheckAlarm = false;
+    QColor Label1; // direction over the day
+    QColor Label2; // direction of the last step
+};
+
+// Nothing while the reading carries no time: then the colours stay as they are and the
+// alarm is not checked.
+std::optional<RateLabelColours> ColourRateLabels(const RateReading& reading, bool alarmOn);
