@@ -1,1 +1,65 @@
-int main() { return 0; }
+#include "server/ratefeed.h"
+#include "server/ratepageserver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+bool ReadPort(const QCommandLineParser& parser, const QString& name, quint16& port) {
+    bool ok = false;
+    const uint value = parser.value(name).toUInt(&ok);
+    if (!ok || value == 0 || value > 65535)
+        return false;
+    port = quint16(value);
+    return true;
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qzrate-server"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Serves the demo IEX and D2E rate pages on 127.0.0.1."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("iex-port"), QStringLiteral("Port of the IEX page."),
+                      QStringLiteral("port"), QStringLiteral("8451")});
+    parser.addOption({QStringLiteral("d2e-port"), QStringLiteral("Port of the D2E page."),
+                      QStringLiteral("port"), QStringLiteral("8452")});
+    parser.addOption({QStringLiteral("series"),
+                      QStringLiteral("Rates (dollar in euros) to quote in turn, e.g. "
+                                     "0,9230;0,9241; without it the rate wanders."),
+                      QStringLiteral("rates")});
+    parser.process(app);
+
+    QTextStream err(stderr);
+    quint16 iexPort = 0;
+    quint16 d2ePort = 0;
+    if (!ReadPort(parser, QStringLiteral("iex-port"), iexPort) ||
+        !ReadPort(parser, QStringLiteral("d2e-port"), d2ePort)) {
+        err << "qzrate-server: a port must be a number from 1 to 65535\n";
+        return 2;
+    }
+
+    RateFeed feed(0.9230, QRandomGenerator::global()->generate());
+    if (parser.isSet(QStringLiteral("series"))) {
+        const auto series = ParseRateSeries(parser.value(QStringLiteral("series")));
+        if (!series) {
+            err << "qzrate-server: --series takes positive rates separated by ';'\n";
+            return 2;
+        }
+        feed = RateFeed(*series);
+    }
+
+    RatePageServer iex(RatePageServer::Kind::IEX, feed);
+    RatePageServer d2e(RatePageServer::Kind::D2E, feed);
+    if (!iex.Listen(iexPort) || !d2e.Listen(d2ePort)) {
+        err << "qzrate-server: cannot listen: " << iex.ErrorString() << d2e.ErrorString() << '\n';
+        return 1;
+    }
+    QTextStream(stdout) << "IEX page at " << iex.Url().toString() << "\nD2E page at "
+                        << d2e.Url().toString() << Qt::endl;
+    return QCoreApplication::exec();
+}

@@ -11,10 +11,11 @@ class QTimer;
 
 struct FetchOptions {
     int maxAttempts = 1;
-    // The transfer ends once the text holds this many characters (the chunk that got there
-    // is kept; the next one is dropped).
+    // The transfer ends once the text holds this many characters or more (the piece that got
+    // there is kept, the next one is never read); 0 reads the whole body.
     qsizetype sizeCap = 0;
     bool reload = true; // true: always from the server; false: ask proxies not to cache
+    // An attempt still running after this long is abandoned, keeping what it brought.
     int attemptTimeoutMs = 20000;
 };
 
@@ -30,10 +31,29 @@ class PageFetcher : public QObject {
     Q_OBJECT
 public:
     explicit PageFetcher(QObject* parent = nullptr);
+    ~PageFetcher() override;
 
-    void FetchPage(const QUrl& url, const FetchOptions& options);
+    // Starts a fetch and returns at once; finished follows, also when the URL names no
+    // http(s) host (no session, no attempt). False while a fetch runs: nothing is started.
+    bool FetchPage(const QUrl& url, const FetchOptions& options);
     bool Busy() const;
+
+    static constexpr qsizetype PieceSize = 2048;
 
 signals:
     void finished(const FetchResult& result);
+
+private:
+    void StartAttempt();
+    void ReadPieces(bool toEnd);
+    void EndAttempt();
+    void Finish();
+
+    QNetworkAccessManager* manager;
+    QTimer* attemptTimer;
+    QNetworkReply* reply = nullptr;
+    QUrl url;
+    FetchOptions options;
+    FetchResult result;
+    bool busy = false;
 };

@@ -1,1 +1,148 @@
-// placeholder
+#include "sources/ratereaders.h"
+
+#include "support/texthelpers.h"
+
+#include <cmath>
+#include <optional>
+
+namespace {
+const QString PriceKey = QStringLiteral("190143785LastPrice");
+const QString ChangeKey = QStringLiteral("190143785RelativeDifference");
+const QString D2ERateKey = QStringLiteral("ratesC1Value");
+constexpr qsizetype IEXWindow = 2048; // the change must stand this close after the price
+constexpr qsizetype MinPageLength = 50;
+
+// Puts "-1" or "-2" into RateText when the fetch brought no usable page.
+bool SetResultCode(RateReading& reading, const FetchResult& page) {
+    if (page.sessionOpened && page.text.isEmpty()) {
+        reading.RateText = NoConnectionCode;
+        return true;
+    }
+    if (page.text == u"Default.htm" || page.text.size() < MinPageLength) {
+        reading.RateText = NoUsablePageCode;
+        return true;
+    }
+    return false;
+}
+
+// The (at most) 2048 characters after the first occurrence of key, or nothing.
+std::optional<QString> WindowAfter(const QString& key, const QString& text) {
+    const qsizetype at = text.indexOf(key);
+    if (at < 0)
+        return std::nullopt;
+    return text.mid(at + key.size(), IEXWindow);
+}
+} // namespace
+
+FetchOptions IEXFetchOptions() {
+    FetchOptions options;
+    options.maxAttempts = 11;
+    options.sizeCap = 4 * 1024 * 1024;
+    options.reload = true;
+    return options;
+}
+
+FetchOptions D2EFetchOptions() {
+    FetchOptions options;
+    options.maxAttempts = 2;
+    options.sizeCap = 9000;
+    options.reload = false;
+    return options;
+}
+
+void ReadIEXRate(RateReading& reading, const FetchResult& page, const QDateTime& now,
+                 const RegionalSettings& regional) {
+    const QChar separator = regional.decimalSeparator;
+    reading.RateText.clear();
+    reading.ChangeText.clear();
+    reading.PercentText.clear();
+    if (SetResultCode(reading, page))
+        return;
+
+    const std::optional<QString> afterPrice = WindowAfter(PriceKey, page.text);
+    if (!afterPrice) {
+        reading.RateText = NoUsablePageCode;
+        return;
+    }
+    QString text = TextAfter(u'>', *afterPrice);
+    // The page quotes the euro in dollars; a price of 0 cannot be inverted.
+    const double price = ParseNumber(TextBefore(u'<', text));
+    if (price == 0.0) {
+        reading.RateText = NoUsablePageCode;
+        return;
+    }
+
+    const double previousRate = reading.CurrentRate;
+    // Rounded through the text, so RateText and CurrentRate agree exactly.
+    reading.RateText = FormatFixed(2, 4, 1.0 / price, separator);
+    reading.CurrentRate = ParseNumber(reading.RateText);
+    if (reading.FirstReading) {
+        reading.FirstReading = false;
+        reading.OpeningRate = reading.CurrentRate;
+        reading.StepText = QStringLiteral("0.0");
+    } else {
+        reading.StepText = FormatFixed(2, 4, reading.CurrentRate - previousRate, separator);
+    }
+
+    // Without the change key the next element after the price is taken.
+    if (const std::optional<QString> afterChange = WindowAfter(ChangeKey, text))
+        text = *afterChange;
+    reading.PercentText = TextBefore(u'<', TextAfter(u'>', text));
+    const QString number = TextBefore(u'%', reading.PercentText);
+    // The euro's rise is the dollar's fall; a change of 0 becomes -0 and keeps its minus.
+    const double relative = -ParseNumber(number.isEmpty() ? reading.PercentText : number);
+
+    reading.SignText = relative > 0 ? QStringLiteral("+") : QStringLiteral("-");
+    reading.PercentText = FormatFixed(2, 2, relative, separator) + u'%';
+    reading.ChangeText =
+        FormatFixed(2, 4, ParseNumber(reading.RateText) * relative / 100, separator);
+    // The previous close in dollar terms, as rounded through the texts.
+    reading.BaseRate = reading.CurrentRate - ParseNumber(reading.ChangeText);
+    reading.DateTimeText = now.toString(regional.dateTimeFormat);
+    reading.TimeText = now.toString(regional.timeFormat);
+}
+
+void ReadD2ERate(RateReading& reading, const FetchResult& page, const QDateTime& now,
+                 const RegionalSettings& regional) {
+    const QChar separator = regional.decimalSeparator;
+    reading.ChangeText.clear();
+    reading.PercentText.clear();
+    if (SetResultCode(reading, page))
+        return;
+
+    const qsizetype keyAt = page.text.indexOf(D2ERateKey);
+    const qsizetype tagEnd = keyAt < 0 ? -1 : page.text.indexOf(u'>', keyAt);
+    if (tagEnd < 0) {
+        reading.RateText = NoUsablePageCode;
+        return;
+    }
+    const QString rateText = TextBefore(u'<', page.text.mid(tagEnd + 1));
+    const double rate = ParseNumber(rateText);
+    // The percentage divides by the rate.
+    if (rate == 0.0) {
+        reading.RateText = NoUsablePageCode;
+        return;
+    }
+
+    const double previousRate = reading.CurrentRate;
+    reading.RateText = rateText; // as the page writes it
+    reading.CurrentRate = rate;
+    reading.StepText = FormatFixed(2, 4, reading.CurrentRate - previousRate, separator);
+    if (reading.FirstReading) {
+        reading.FirstReading = false;
+        reading.OpeningRate = reading.CurrentRate;
+        reading.StepText = QStringLiteral("0.0");
+    }
+
+    // Against the last IEX base when there is one, else against the opening rate.
+    const double change = std::abs(reading.BaseRate) >= 0.0001
+                              ? reading.CurrentRate - reading.BaseRate
+                              : reading.CurrentRate - reading.OpeningRate;
+    reading.SignText = change > 0 ? QStringLiteral("+") : QStringLiteral("-");
+    reading.ChangeText = FormatFixed(2, 4, change, separator);
+    reading.PercentText = FormatFixed(2, 2, change * 100 / reading.CurrentRate, separator) + u'%';
+    // A change as large as the rate itself: it was measured against 0.
+    if (reading.PercentText == u"100,00%")
+        reading.PercentText = QStringLiteral("***%");
+    reading.TimeText = now.toString(regional.timeFormat);
+}

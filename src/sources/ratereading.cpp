@@ -1,1 +1,6 @@
-// placeholder
+#include "sources/ratereading.h"
+
+RateReading& SharedRateReading() {
+    static RateReading reading;
+    return reading;
+}

@@ -110,7 +110,7 @@ double ParseNumber(const QString& text) {
 QString FormatFixed(int width, int decimals, double x, QChar decimalSeparator) {
     // The sign is written apart so that a negative value that rounds to zero keeps it.
     QString t = QString::number(std::fabs(x), 'f', std::max(decimals, 0));
-    if (x < 0)
+    if (std::signbit(x))
         t.prepend(u'-');
     if (t.size() < width)
         t = t.rightJustified(width, u' ');

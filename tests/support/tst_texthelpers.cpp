@@ -234,6 +234,7 @@ void TestTextHelpers::formatFixed_data() {
     QTest::newRow("small negative comma") << 2 << 4 << -0.00004 << comma << "-0,0000";
     QTest::newRow("small negative point") << 2 << 4 << -0.00004 << point << "-0.0000";
     QTest::newRow("zero") << 2 << 2 << 0.0 << comma << "0,00";
+    QTest::newRow("negated zero") << 2 << 2 << -0.0 << comma << "-0,00";
     QTest::newRow("no grouping") << 2 << 2 << 1234567.5 << comma << "1234567,50";
     QTest::newRow("no decimals") << 2 << 0 << 12.6 << comma << "13";
     QTest::newRow("padded") << 8 << 2 << 1.5 << comma << "    1,50";
