@@ -1,13 +1,13 @@
 #pragma once
 
+#include <QSettings>
 #include <QString>
 
 #include <memory>
 
-class QSettings;
-
 // Values of section "Defaults" of a program's store, every value kept as text. Each operation
 // opens the store and syncs it when done, so nothing is held open between operations.
+// A write that cannot be stored throws std::runtime_error("Failed to set data for '<name>'").
 class SettingsStore {
 public:
     // The user's store of a program ("qzRate", or the sibling "Orvane").
@@ -24,4 +24,14 @@ public:
     void WriteBool(const QString& name, bool value);
     void WriteString(const QString& name, const QString& value);
     void DeleteValue(const QString& name);
+
+    // Where the values live: the INI file, or the registry key on Windows.
+    QString Location() const;
+
+private:
+    SettingsStore(const QString& location, QSettings::Format format);
+    std::unique_ptr<QSettings> Open() const;
+
+    QString m_location;
+    QSettings::Format m_format;
 };
