@@ -1,1 +1,59 @@
-int main() { return 0; }
+#include "app/mainform.h"
+#include "app/windows.h"
+#include "platform/application.h"
+#include "platform/terminationsignals.h"
+#include "settings/programidentity.h"
+#include "settings/settingsstore.h"
+#include "support/systeminfo.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcStart, "qzrate.app")
+
+namespace {
+
+// Logs once how long the program took to paint its main window for the first time.
+class FirstPaintLogger : public QObject {
+public:
+    explicit FirstPaintLogger(const QElapsedTimer& sinceStart) : SinceStart(sinceStart) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            qCInfo(lcStart) << "first paint after" << SinceStart.elapsed() << "ms";
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    QElapsedTimer SinceStart;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+
+    SupportStartup();
+    Application app(argc, argv);
+    QCoreApplication::setOrganizationName(ProductName);
+    QCoreApplication::setApplicationName(ProductName);
+    QGuiApplication::setApplicationDisplayName(ProductName);
+    // The main window alone ends the program, whatever other window is open.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    // Watched before the windows exist, so an early signal still ends the program cleanly.
+    TerminationSignals termination;
+    Windows windows{SettingsStore(ProductName)};
+    TMainForm& mainForm = *windows.MainForm;
+    QObject::connect(&termination, &TerminationSignals::Received, &mainForm, &TMainForm::close);
+    QObject::connect(&mainForm, &TMainForm::Closed, &app, &QCoreApplication::quit);
+
+    FirstPaintLogger firstPaint(sinceStart);
+    mainForm.installEventFilter(&firstPaint);
+    mainForm.show();
+    return app.exec();
+}

@@ -1,1 +1,535 @@
-// placeholder
+#include "app/mainform.h"
+
+#include "app/mainformlogic.h"
+#include "app/marketclock.h"
+#include "app/messageform.h"
+#include "app/ratepresentation.h"
+#include "settings/appliedsettings.h"
+#include "settings/optionsform.h"
+#include "settings/programidentity.h"
+#include "sources/ratereading.h"
+#include "support/regional.h"
+#include "support/serviceconfig.h"
+#include "support/systeminfo.h"
+#include "support/texthelpers.h"
+#include "widgets/glyphs.h"
+#include "widgets/verdanafont.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QToolButton>
+#include <QWindow>
+
+#include <exception>
+
+Q_LOGGING_CATEGORY(lcMainForm, "qzrate.app")
+
+namespace {
+
+constexpr int NormalHeight = 125;
+constexpr int LargeHeight = 300;
+constexpr int WindowWidth = 340;
+const QColor WaitColour(255, 255, 227);
+
+QSize PrimaryScreenSize() {
+    return QGuiApplication::primaryScreen()->size();
+}
+
+QFrame* Panel(QWidget* parent, const QRect& rect) {
+    auto* panel = new QFrame(parent);
+    panel->setGeometry(rect);
+    return panel;
+}
+
+// A label that is as large as its text, as the rate line's labels must be.
+QLabel* SizedLabel(const QString& text, QWidget* parent, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect) {
+    auto* button = new QToolButton(parent);
+    button->setGeometry(rect);
+    button->setAutoRaise(true);
+    button->setIcon(glyph);
+    button->setIconSize({16, 16});
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+void SetTimerRunning(QTimer& timer, bool running) {
+    if (running != timer.isActive()) {
+        if (running)
+            timer.start();
+        else
+            timer.stop();
+    }
+}
+
+bool OnWayland() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+} // namespace
+
+TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
+    : QWidget(parent), Clock(&QDateTime::currentDateTime), ScreenSize(PrimaryScreenSize),
+      Refresh(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings(),
+              [this] { return Clock(); }),
+      Store(store), DeltaImage(383, 24, QImage::Format_RGB32) {
+    // The system's light 3D colour, which the palette keeps as Midlight (on Windows the same
+    // system colour), a little darker than the button face of the rate labels.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Midlight));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    setFont(VerdanaFont(12));
+    resize(395, 294);
+
+    CreatePanelMain();
+    CreatePanelAdvies();
+    CreatePanelKoers();
+    CreateMenus();
+    RouteMouseEvents();
+
+    DownloadTimer.setInterval(100);
+    DownloadTimer.start();
+    UpdateTimer.setInterval(60000);
+    UpdateTimer.setSingleShot(true);
+    MinTimer.setInterval(300);
+    MaxTimer.setInterval(300);
+    TimerStart.setInterval(1000);
+    TimerStart.setSingleShot(true);
+    TimerStart.start();
+
+    connect(&TimerStart, &QTimer::timeout, this, &TMainForm::TimerStartTimer);
+    connect(&DownloadTimer, &QTimer::timeout, this, &TMainForm::DownloadTimerTimer);
+    connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
+    connect(&Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
+    connect(&Refresh, &RefreshCycle::idle, this, &TMainForm::RestoreCursor);
+}
+
+TMainForm::~TMainForm() {
+    FormDestroy();
+}
+
+void TMainForm::CreatePanelMain() {
+    PanelMain = Panel(this, {0, 0, 395, 178});
+    const struct {
+        QLabel* TMainForm::*label;
+        QLineEdit* TMainForm::*edit;
+        const char* caption;
+        const char* value;
+    } rows[] = {
+        {&TMainForm::Label4, &TMainForm::Edit1, "KoopDrempel %", "2,45"},
+        {&TMainForm::Label5, &TMainForm::Edit2, "VerkoopDrempel %", "2,35"},
+        {&TMainForm::Label6, &TMainForm::Edit3, "KoopAgressie", "0,84"},
+        {&TMainForm::Label7, &TMainForm::Edit4, "VerkoopAgressie", "0,76"},
+        {&TMainForm::Label8, &TMainForm::Edit5, "Kosten %", "0,22"},
+        {&TMainForm::Label9, &TMainForm::Edit6, "ReferentieWaarde", "1534,71"},
+        {&TMainForm::Label10, &TMainForm::Edit7, "ReferentieKoers", "0,9027"},
+        {&TMainForm::Label11, &TMainForm::Edit8, "Aantal", "1852"},
+    };
+    int top = 4;
+    for (const auto& row : rows) {
+        QLabel* label = new QLabel(QString::fromUtf8(row.caption), PanelMain);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setGeometry(8, top, 166, 20);
+        QLineEdit* edit = new QLineEdit(QString::fromUtf8(row.value), PanelMain);
+        edit->setGeometry(182, top, 90, 20);
+        this->*row.label = label;
+        this->*row.edit = edit;
+        top += 21;
+    }
+}
+
+void TMainForm::CreatePanelAdvies() {
+    PanelAdvies = Panel(this, {1, 175, 391, 69});
+    AdviesLabel = SizedLabel(QString(), PanelAdvies, 8, 4);
+    KoopLabel = SizedLabel(QString(), PanelAdvies, 8, 25);
+    VerkoopLabel = SizedLabel(QString(), PanelAdvies, 8, 46);
+    LabelWait = SizedLabel(QStringLiteral("Wachten op verbinding"), PanelAdvies, 112, 30);
+    QPalette colours = LabelWait->palette();
+    colours.setColor(QPalette::Window, WaitColour);
+    LabelWait->setPalette(colours);
+    LabelWait->setAutoFillBackground(true);
+}
+
+void TMainForm::CreatePanelKoers() {
+    PanelKoers = Panel(this, {0, 244, 395, 50});
+    PanelKoers->setFont(VerdanaFont(15));
+    ImageDelta = new QLabel(PanelKoers);
+    ImageDelta->setGeometry(6, 0, 383, 24);
+
+    ButtonInfo = SpeedButton(InfoGlyph(), PanelKoers, {5, 25, 20, 21});
+    // Created bottom to top: ButtonMax lies over ButtonCheck, which lies over ButtonMin.
+    ButtonMin = SpeedButton(AlarmLowGlyph(), PanelKoers, {29, 25, 22, 24});
+    ButtonCheck = SpeedButton(AlarmOkGlyph(), PanelKoers, {29, 25, 22, 24});
+    ButtonMax = SpeedButton(AlarmHighGlyph(), PanelKoers, {29, 25, 22, 24});
+    connect(ButtonInfo, &QToolButton::clicked, this, &TMainForm::ButtonInfoClick);
+
+    Label1 = SizedLabel(QString(), PanelKoers, 61, 29);
+    Label2 = SizedLabel(QString(), PanelKoers, 138, 29);
+    Label3 = SizedLabel(QString(), PanelKoers, 215, 29);
+    for (QLabel* label : {Label1, Label2, Label3}) {
+        QPalette colours = label->palette();
+        colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+        label->setPalette(colours);
+        label->setAutoFillBackground(true);
+    }
+}
+
+void TMainForm::CreateMenus() {
+    PopupMenu = new QMenu(this);
+    Download = PopupMenu->addAction(QStringLiteral("Download USD"));
+    Download->setShortcut(Qt::Key_F5);
+    // On the window too, so F5 works while the menu is closed.
+    addAction(Download);
+    LeesOrvane = PopupMenu->addAction(QStringLiteral("Lees Orvane Data"));
+    Formaat = PopupMenu->addAction(QStringLiteral("Klein"));
+    Instellingen = PopupMenu->addAction(QStringLiteral("Instellingen..."));
+    PopupMenu->addSeparator();
+    OverqzRate1 = PopupMenu->addAction(QStringLiteral("Informatie..."));
+    PopupMenu->addSeparator();
+    Afsluiten = PopupMenu->addAction(QStringLiteral("Afsluiten"));
+    connect(Formaat, &QAction::triggered, this, &TMainForm::FormaatClick);
+    connect(Instellingen, &QAction::triggered, this, &TMainForm::InstellingenClick);
+    connect(OverqzRate1, &QAction::triggered, this, &TMainForm::ButtonInfoClick);
+    connect(Afsluiten, &QAction::triggered, this, &TMainForm::AfsluitenClick);
+
+    InfoPopup = new QMenu(this);
+    OverqzRate = InfoPopup->addAction(QStringLiteral("Over qzRate..."));
+}
+
+void TMainForm::RouteMouseEvents() {
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (qobject_cast<QMenu*>(child))
+            continue;
+        // A press that a control leaves unhandled must not reach its panel as well.
+        child->setAttribute(Qt::WA_NoMousePropagation);
+        if (child != LabelWait)
+            child->installEventFilter(this);
+    }
+}
+
+void TMainForm::FormCreate() {
+    setWindowTitle(ProductName + QStringLiteral(", ") + VersionText);
+    move(Store.ReadInteger(QStringLiteral("MainLeft"), 400),
+         Store.ReadInteger(QStringLiteral("MainTop"), 100));
+    ShownOnce = false;
+    StartPending = true;
+    setWindowFlag(Qt::FramelessWindowHint);
+    Label1->setText(QStringLiteral("USD: "));
+    MaxTimer.stop();
+    MinTimer.stop();
+    SharedRateReading().FirstReading = true;
+
+    ButtonInfo->move(1, ButtonInfo->y());
+    ButtonMax->move(ButtonInfo->x() + ButtonInfo->width() + 1, ButtonMax->y());
+    ButtonMin->move(ButtonMax->x(), ButtonMin->y());
+    ButtonCheck->move(ButtonMax->x(), ButtonCheck->y());
+    ButtonMax->hide();
+    ButtonMin->hide();
+    ButtonCheck->show();
+
+    Label2->setText(QStringLiteral("*******"));
+    Label3->setText(QStringLiteral(" @ *****"));
+    for (QLabel* label : {Label1, Label2, Label3})
+        label->adjustSize();
+    UserDataFolder(ProductName);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TMainForm::FormShow() {
+    if (ShownOnce)
+        return;
+    ShownOnce = true;
+    OptionsForm->LoadSettings();
+    resize(WindowWidth, LargeMode ? LargeHeight : NormalHeight);
+    if (!SharedAppliedSettings().AlarmOn) {
+        ButtonMax->hide();
+        ButtonMin->hide();
+        ButtonCheck->hide();
+    }
+    OptionsForm->GeluidCheck->setEnabled(false);
+
+    MarketClosed = IsMarketClosedNow();
+    const ServiceConfig& services = Refresh.Services();
+    LabelWait->setText(WaitText((MarketClosed ? services.d2e : services.iex).host()));
+    LabelWait->adjustSize();
+    LabelWait->move((width() - LabelWait->width()) / 2, 20);
+
+    History.Reset();
+    ArrangeWindow();
+    ShowRateLabels();
+}
+
+void TMainForm::ArrangeWindow() {
+    Label1->move(Label1->x(), 27);
+    Label2->move(Label2->x(), Label1->y());
+    Label3->move(Label3->x(), Label1->y());
+    const int buttonTop = Label2->y() - 2;
+    for (QToolButton* button : {ButtonCheck, ButtonMax, ButtonMin})
+        button->move(button->x(), buttonTop);
+    ButtonInfo->move(ButtonInfo->x(), buttonTop + 1);
+
+    Label1->move(ButtonInfo->width() + 3 + ButtonCheck->width() + 3, Label1->y());
+    LineUpRateLabels();
+    for (QToolButton* button : {ButtonInfo, ButtonMax, ButtonMin, ButtonCheck})
+        button->show();
+
+    MarketClosed = IsMarketClosedNow();
+    if (LargeMode)
+        ShowLargeSize();
+    else
+        ShowNormalSize();
+    if (!StartPending)
+        RefreshRate();
+    move(KeepOnScreen(geometry(), ScreenSize()));
+}
+
+void TMainForm::ShowRateLabels() {
+    const std::optional<RateLabelTexts> texts = ::ShowRateLabels(SharedRateReading());
+    if (!texts)
+        return;
+    Label2->setText(texts->Label2);
+    Label3->setText(texts->Label3);
+    Label2->adjustSize();
+    Label3->adjustSize();
+    LineUpRateLabels();
+}
+
+void TMainForm::LineUpRateLabels() {
+    Label2->move(Label1->x() + Label1->width(), Label2->y());
+    Label3->move(Label2->x() + Label2->width(), Label3->y());
+}
+
+void TMainForm::RefreshRate() {
+    Refresh.RefreshRate([this] { return MarketClosed; });
+}
+
+void TMainForm::TimerStartTimer() {
+    StartPending = false;
+    TimerStart.stop();
+    RefreshRate();
+}
+
+void TMainForm::DownloadTimerTimer() {
+    if (!WaitCursorShown) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursorShown = true;
+    }
+    MarketClosed = IsMarketClosedNow();
+    if (!StartPending)
+        RefreshRate();
+    if (!Refresh.Reading())
+        RestoreCursor();
+    // Large mode keeps the window above the others; normal mode lets them cover it.
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != LargeMode) {
+        const bool shown = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, LargeMode);
+        if (shown)
+            show();
+    }
+}
+
+void TMainForm::RestoreCursor() {
+    if (WaitCursorShown) {
+        QApplication::restoreOverrideCursor();
+        WaitCursorShown = false;
+    }
+}
+
+void TMainForm::ReadingFinished(const QString& prefix) {
+    LabelWait->hide();
+    Label1->setText(prefix);
+    Label1->adjustSize();
+    // The two prefixes differ in width; the rest of the line follows the new one.
+    LineUpRateLabels();
+    const RateReading& reading = SharedRateReading();
+    if (reading.RateText == NoConnectionCode) {
+        ShowMessage(QStringLiteral("Geen verbinding"));
+        return;
+    }
+    if (reading.RateText == NoUsablePageCode) {
+        ShowMessage(QStringLiteral("Geen gegevens ontvangen"));
+        return;
+    }
+    ColourRateLabels();
+    ShowRateLabels();
+    SharedRateReading().CurrentRate = ParseNumber(reading.RateText);
+    DrawDeltaImage(reading.CurrentRate);
+}
+
+void TMainForm::ShowMessage(const QString& line) {
+    if (MessageForm)
+        MessageForm->ShowTimed(y(), x(), height(), width(), line, QString(), 5000);
+}
+
+void TMainForm::ColourRateLabels() {
+    const std::optional<RateLabelColours> colours =
+        ::ColourRateLabels(SharedRateReading(), SharedAppliedSettings().AlarmOn);
+    if (!colours)
+        return;
+    for (const auto& [label, colour] :
+         {std::pair{Label1, colours->Label1}, std::pair{Label2, colours->Label2}}) {
+        QPalette text = label->palette();
+        text.setColor(QPalette::WindowText, colour);
+        label->setPalette(text);
+    }
+}
+
+void TMainForm::DrawDeltaImage(double rate) {
+    History.DrawDeltaImage(rate, DeltaImage);
+    ImageDelta->setPixmap(QPixmap::fromImage(DeltaImage));
+}
+
+void TMainForm::ShowNormalSize() {
+    LargeMode = false;
+    if (OptionsForm)
+        OptionsForm->CheckSizeMode(false);
+    resize(WindowWidth, NormalHeight);
+    PanelMain->hide();
+    PanelKoers->show();
+    PanelAdvies->move(PanelAdvies->x(), 2);
+    PanelKoers->move(PanelKoers->x(), PanelAdvies->y() + PanelAdvies->height() + 1);
+    Formaat->setText(QStringLiteral("Groot formaat"));
+}
+
+void TMainForm::ShowLargeSize() {
+    LargeMode = true;
+    if (OptionsForm)
+        OptionsForm->CheckSizeMode(true);
+    resize(WindowWidth, LargeHeight);
+    PanelMain->show();
+    PanelKoers->show();
+    PanelMain->move(PanelMain->x(), 1);
+    PanelAdvies->move(PanelAdvies->x(), PanelMain->y() + PanelMain->height() + 1);
+    PanelKoers->move(PanelKoers->x(), PanelAdvies->y() + PanelAdvies->height() + 1);
+    Formaat->setText(QStringLiteral("Klein formaat"));
+}
+
+void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
+    // setInterval restarts a running timer even for the same value.
+    if (DownloadTimer.interval() != intervalMs)
+        DownloadTimer.setInterval(intervalMs);
+    SetTimerRunning(DownloadTimer, enabled);
+}
+
+void TMainForm::SetUpdateTimerEnabled(bool enabled) {
+    SetTimerRunning(UpdateTimer, enabled);
+}
+
+void TMainForm::SetAlarmDisplay(bool on) {
+    ButtonMax->setVisible(on);
+    ButtonMin->setVisible(on);
+    SetTimerRunning(MaxTimer, on);
+    SetTimerRunning(MinTimer, on);
+}
+
+bool TMainForm::IsMarketClosedNow() const {
+    return IsMarketClosedAt(Clock());
+}
+
+void TMainForm::FormaatClick() {
+    if (!ShownOnce)
+        return;
+    if (LargeMode)
+        ShowNormalSize();
+    else
+        ShowLargeSize();
+    ShowRateLabels();
+    Store.WriteBool(QStringLiteral("Normale Modus"), !LargeMode);
+}
+
+void TMainForm::InstellingenClick() {
+    OptionsForm->exec();
+}
+
+void TMainForm::AfsluitenClick() {
+    OptionsForm->SaveSettings();
+    close();
+}
+
+void TMainForm::ButtonInfoClick() {
+    InfoPopup->popup(QPoint(x() + ButtonInfo->x() + 30, y() + ButtonInfo->y() + 20));
+}
+
+void TMainForm::FormMouseDown(Qt::MouseButton button, int X, int Y) {
+    if (button == Qt::RightButton) {
+        PopupMenu->popup(QPoint(x() + X - 200, y() + Y - 200));
+    } else if (button == Qt::LeftButton) {
+        DragStartX = X;
+        DragStartY = Y;
+        Dragging = true;
+    }
+}
+
+void TMainForm::FormMouseMove(int X, int Y) {
+    if (Dragging)
+        move(x() + X - DragStartX, y() + Y - DragStartY);
+}
+
+void TMainForm::FormMouseUp() {
+    Dragging = false;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        // Wayland lets no window place itself; the compositor moves it instead.
+        if (mouse->button() == Qt::LeftButton && OnWayland() && windowHandle()) {
+            windowHandle()->startSystemMove();
+            return true;
+        }
+        FormMouseDown(mouse->button(), at.x(), at.y());
+        break;
+    case QEvent::MouseMove:
+        FormMouseMove(at.x(), at.y());
+        break;
+    default:
+        FormMouseUp();
+        break;
+    }
+    return false;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit Closed();
+}
+
+void TMainForm::FormDestroy() {
+    // Nothing may escape a destructor; a store that cannot be written loses the position.
+    try {
+        Store.WriteInteger(QStringLiteral("MainTop"), y());
+        Store.WriteInteger(QStringLiteral("MainLeft"), x());
+    } catch (const std::exception& error) {
+        qCWarning(lcMainForm) << "window position not stored:" << error.what();
+    }
+}

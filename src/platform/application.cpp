@@ -1,1 +1,43 @@
-// placeholder
+#include "platform/application.h"
+
+#include <QLoggingCategory>
+#include <QMessageBox>
+
+#include <exception>
+
+Q_LOGGING_CATEGORY(lcErrors, "qzrate.app")
+
+namespace {
+
+void ShowInMessageBox(const QString& message) {
+    QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
+}
+
+Application::ErrorReporter& Reporter() {
+    static Application::ErrorReporter reporter = ShowInMessageBox;
+    return reporter;
+}
+
+} // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowException(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ShowException(QStringLiteral("Onbekende fout"));
+    }
+    return false;
+}
+
+void Application::SetErrorReporter(ErrorReporter reporter) {
+    Reporter() = reporter ? std::move(reporter) : ErrorReporter(ShowInMessageBox);
+}
+
+void Application::ShowException(const QString& message) {
+    qCWarning(lcErrors) << "unhandled error:" << message;
+    Reporter()(message);
+}

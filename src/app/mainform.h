@@ -1,0 +1,168 @@
+#pragma once
+
+#include "app/deltahistory.h"
+#include "app/refreshcycle.h"
+#include "settings/mainwindowcontrols.h"
+#include "settings/settingsstore.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class TMessageForm;
+class TOptionsForm;
+
+// The borderless main window: trading parameters (large mode only), advice and the rate line.
+// The whole surface drags the window; a right click anywhere opens the popup menu.
+class TMainForm : public QWidget, public MainWindowControls {
+    Q_OBJECT
+
+public:
+    explicit TMainForm(const SettingsStore& store, QWidget* parent = nullptr);
+    // Stores the window's position.
+    ~TMainForm() override;
+
+    void FormCreate();
+    // Does its work on the first showing only.
+    void FormShow();
+    void ArrangeWindow();
+    // Writes the rate and the time of the shared reading into Label2 and Label3 and lines the
+    // rate line up again; nothing while there is no rate to show.
+    void ShowRateLabels();
+    void ShowNormalSize() override;
+    void ShowLargeSize() override;
+    bool IsLargeMode() const override { return LargeMode; }
+    void SetDownloadTimer(int intervalMs, bool enabled) override;
+    void SetUpdateTimerEnabled(bool enabled) override;
+    void SetAlarmDisplay(bool on) override;
+
+    // Reads the rate from the source MarketClosed chooses, without blocking the window; a
+    // request while a reading runs is merged into one reading after it.
+    void RefreshRate();
+    void TimerStartTimer();
+    void DownloadTimerTimer();
+    // Colours the prefix by the day's change and the rate by the last step.
+    void ColourRateLabels();
+    void DrawDeltaImage(double rate);
+
+    void FormaatClick();
+    void InstellingenClick();
+    void AfsluitenClick();
+    void ButtonInfoClick();
+    // X and Y are in the coordinates of the control that got the event.
+    void FormMouseDown(Qt::MouseButton button, int X, int Y);
+    void FormMouseMove(int X, int Y);
+    void FormMouseUp();
+
+    // The local date and time, for the source choice.
+    bool IsMarketClosedNow() const;
+
+    // Seams: the local clock and the size of the screen the window is kept on.
+    std::function<QDateTime()> Clock;
+    std::function<QSize()> ScreenSize;
+    // Set by the window set before the dialog's creation applies the settings.
+    QPointer<TOptionsForm> OptionsForm;
+    // Set by the window set once the message window exists.
+    QPointer<TMessageForm> MessageForm;
+
+    bool ShownOnce = false;
+    // No refresh may run until the start timer has fired.
+    bool StartPending = true;
+    bool LargeMode = false;
+    bool Dragging = false;
+    int DragStartX = 0;
+    int DragStartY = 0;
+    // Source choice: true reads the D2E page, false the IEX page.
+    bool MarketClosed = false;
+    // The change marks' rate ring with its index and reset flag.
+    DeltaHistory History;
+    RefreshCycle Refresh;
+
+    QFrame* PanelMain;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label8;
+    QLabel* Label9;
+    QLabel* Label10;
+    QLabel* Label11;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QLineEdit* Edit3;
+    QLineEdit* Edit4;
+    QLineEdit* Edit5;
+    QLineEdit* Edit6;
+    QLineEdit* Edit7;
+    QLineEdit* Edit8;
+
+    QFrame* PanelAdvies;
+    QLabel* AdviesLabel;
+    QLabel* KoopLabel;
+    QLabel* VerkoopLabel;
+    QLabel* LabelWait;
+
+    QFrame* PanelKoers;
+    // Shows the change marks; 383 x 24.
+    QLabel* ImageDelta;
+    QToolButton* ButtonInfo;
+    QToolButton* ButtonMin;
+    QToolButton* ButtonCheck;
+    QToolButton* ButtonMax;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+
+    QTimer DownloadTimer;
+    QTimer UpdateTimer;
+    QTimer MinTimer;
+    QTimer MaxTimer;
+    QTimer TimerStart;
+
+    QMenu* PopupMenu;
+    QAction* Download;
+    QAction* LeesOrvane;
+    QAction* Formaat;
+    QAction* Instellingen;
+    QAction* OverqzRate1;
+    QAction* Afsluiten;
+    QMenu* InfoPopup;
+    QAction* OverqzRate;
+
+signals:
+    // The window was closed: the program ends.
+    void Closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreatePanelMain();
+    void CreatePanelAdvies();
+    void CreatePanelKoers();
+    void CreateMenus();
+    void RouteMouseEvents();
+    void FormDestroy();
+    // The steps that follow a reading, in their order.
+    void ReadingFinished(const QString& prefix);
+    void RestoreCursor();
+    void LineUpRateLabels();
+    void ShowMessage(const QString& line);
+
+    SettingsStore Store;
+    QImage DeltaImage;
+    // A timer tick shows the hourglass until its reading is done.
+    bool WaitCursorShown = false;
+};

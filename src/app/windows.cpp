@@ -1,0 +1,27 @@
+#include "app/windows.h"
+
+#include "app/mainform.h"
+#include "app/messageform.h"
+#include "info/aboutbox.h"
+#include "settings/optionsform.h"
+#include "update/terminateform.h"
+#include "update/versionsform.h"
+
+Windows::Windows(const SettingsStore& store) {
+    MainForm = std::make_unique<TMainForm>(store);
+    MainForm->FormCreate();
+    OptionsForm = std::make_unique<TOptionsForm>(store, *MainForm);
+    // Before the dialog applies the settings: the size switches check its radio buttons.
+    MainForm->OptionsForm = OptionsForm.get();
+    OptionsForm->FormCreate();
+    AboutBox = std::make_unique<TAboutBox>();
+    AboutBox->FormCreate();
+    VersionsForm = std::make_unique<TVersionsForm>();
+    VersionsForm->FormCreate();
+    MessageForm = std::make_unique<TMessageForm>(MainForm->palette().color(QPalette::Window));
+    MainForm->MessageForm = MessageForm.get();
+    TerminateForm = std::make_unique<TTerminateForm>();
+    TerminateForm->FormCreate();
+}
+
+Windows::~Windows() = default;

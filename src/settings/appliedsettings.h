@@ -1,0 +1,15 @@
+#pragma once
+
+// The settings as last applied by the settings dialog; all false until its creation has
+// applied the stored values.
+struct AppliedSettings {
+    bool AlarmOn = false;
+    bool SoundOn = false;
+    bool UpdatesOn = false;
+};
+
+// The program's one set of applied settings.
+inline AppliedSettings& SharedAppliedSettings() {
+    static AppliedSettings settings;
+    return settings;
+}

@@ -1,0 +1,230 @@
+#include "settings/optionsform.h"
+
+#include "settings/appliedsettings.h"
+#include "settings/mainwindowcontrols.h"
+#include "settings/programidentity.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <exception>
+
+Q_LOGGING_CATEGORY(lcOptions, "qzrate.settings")
+
+namespace {
+
+const QColor DialogColour(255, 255, 227);
+const QColor HoverColour(255, 255, 136);
+constexpr int MinSeconds = 5;
+constexpr int MaxSeconds = 600;
+
+template <typename Widget> Widget* Place(Widget* widget, int left, int top) {
+    widget->move(left, top);
+    return widget;
+}
+
+QGroupBox* Group(const QString& title, QWidget* parent, const QRect& rect) {
+    auto* box = new QGroupBox(title, parent);
+    box->setGeometry(rect);
+    return box;
+}
+
+QPushButton* ColourButton(const QString& text, QWidget* parent, const QRect& rect) {
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(rect);
+    QFont font = button->font();
+    font.setPixelSize(16);
+    button->setFont(font);
+    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; border: 1px solid gray; }"
+                                         "QPushButton:hover { background: %2; }")
+                              .arg(DialogColour.name(), HoverColour.name()));
+    return button;
+}
+
+} // namespace
+
+TOptionsForm::TOptionsForm(const SettingsStore& store, MainWindowControls& mainWindow,
+                           QWidget* parent)
+    : QDialog(parent), Store(store), MainWindow(mainWindow) {
+    QFont font(QStringLiteral("Verdana"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(14);
+    setFont(font);
+
+    GroupBox1 = Group(QStringLiteral(" DownloadTimer "), this, {13, 10, 253, 89});
+    DownloadCheck = Place(new QCheckBox(QStringLiteral("DownloadTimer Aan"), GroupBox1), 9, 26);
+    Label2 = Place(new QLabel(QStringLiteral("Download elke"), GroupBox1), 9, 52);
+    SecondsEdit = new QSpinBox(GroupBox1);
+    SecondsEdit->setGeometry(116, 49, 45, 27);
+    SecondsEdit->setRange(MinSeconds, MaxSeconds);
+    SecondsEdit->setSingleStep(5);
+    SecondsEdit->setValue(30);
+    // A typed value out of range is brought into range when the field loses the focus.
+    SecondsEdit->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    Label3 = Place(new QLabel(QStringLiteral("seconden"), GroupBox1), 162, 52);
+
+    GroupBox2 = Group(QStringLiteral(" Alarm "), this, {13, 109, 253, 154});
+    AlarmCheck = Place(new QCheckBox(QStringLiteral("Alarm Aan"), GroupBox2), 9, 26);
+    Label1 = Place(new QLabel(QStringLiteral("Bovengrens:"), GroupBox2), 17, 54);
+    LabelBoven = Place(new QLabel(QStringLiteral("-"), GroupBox2), 112, 54);
+    Label4 = Place(new QLabel(QStringLiteral("Ondergrens:"), GroupBox2), 17, 88);
+    LabelOnder = Place(new QLabel(QStringLiteral("-"), GroupBox2), 112, 88);
+    GeluidCheck = Place(new QCheckBox(QStringLiteral("Geluid Aan"), GroupBox2), 18, 120);
+
+    GroupBox4 = Group(QStringLiteral(" Update "), this, {282, 109, 222, 90});
+    UpdatesCheck = Place(new QCheckBox(QStringLiteral("Check voor Updates Aan"), GroupBox4), 8, 21);
+    UpdatesCheck->setChecked(true);
+    BtnCheck = ColourButton(QStringLiteral("Check nu"), GroupBox4, {60, 46, 100, 35});
+
+    ModusBox = Group(QStringLiteral(" Modus "), this, {282, 10, 222, 89});
+    // One group: checking either radio button unchecks the other.
+    RadioNormal = Place(new QRadioButton(QStringLiteral("Normale Modus"), ModusBox), 9, 26);
+    RadioGroot = Place(new QRadioButton(QStringLiteral("Grote Modus"), ModusBox), 9, 51);
+    RadioNormal->setChecked(true);
+
+    BtnOK = ColourButton(QStringLiteral("OK"), this, {282, 227, 100, 35});
+    BtnCancel = ColourButton(QStringLiteral("Cancel"), this, {404, 227, 100, 35});
+
+    // Labels and boxes as large as their captions.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(child) || qobject_cast<QCheckBox*>(child) ||
+            qobject_cast<QRadioButton*>(child))
+            child->adjustSize();
+    }
+
+    // toggled also fires when the program sets a box, which makes a loaded value act as a
+    // click would; an unchanged state fires nothing.
+    connect(DownloadCheck, &QCheckBox::toggled, this, &TOptionsForm::ApplyDownloadTimer);
+    connect(AlarmCheck, &QCheckBox::toggled, this, &TOptionsForm::ApplyAlarm);
+    connect(BtnOK, &QPushButton::clicked, this, &TOptionsForm::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TOptionsForm::BtnCancelClick);
+}
+
+TOptionsForm::~TOptionsForm() {
+    FormDestroy();
+}
+
+void TOptionsForm::FormCreate() {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, DialogColour);
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    setWindowTitle(ProductName + QStringLiteral(" - Instellingen"));
+    setFixedSize(ModusBox->x() + ModusBox->width() + GroupBox1->x(),
+                 GroupBox2->y() + GroupBox2->height() + GroupBox1->y());
+
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    int top = Store.ReadInteger(QStringLiteral("ConfigTop"), (screen.height() - height()) / 2);
+    if (top < 0)
+        top = 10;
+    int left = Store.ReadInteger(QStringLiteral("ConfigLeft"), (screen.width() - width()) / 2);
+    if (left < 0)
+        left = 10;
+    move(left, top);
+
+    LoadSettings();
+    ApplySettings();
+}
+
+void TOptionsForm::LoadSettings() {
+    DownloadCheck->setChecked(Store.ReadBool(QStringLiteral("DownloadTimer Aan"), true));
+
+    const QString minutesName = QStringLiteral("Aantal minuten");
+    const int minutes = Store.ReadInteger(minutesName, 0);
+    if (minutes != 0) {
+        // Counted in 64 bits and clamped, so a huge stored value cannot overflow.
+        const qint64 seconds = qint64(minutes) * 60;
+        SecondsEdit->setValue(int(std::clamp<qint64>(seconds, MinSeconds, MaxSeconds)));
+        // Stored in its new form before the old one goes: the main window's first showing
+        // reloads the dialog, and the interval must not fall back to the default there.
+        Store.WriteInteger(QStringLiteral("Aantal seconden"), SecondsEdit->value());
+        Store.DeleteValue(minutesName);
+    } else {
+        SecondsEdit->setValue(Store.ReadInteger(QStringLiteral("Aantal seconden"), 30));
+    }
+
+    AlarmCheck->setChecked(Store.ReadBool(QStringLiteral("Alarm Aan"), true));
+    GeluidCheck->setChecked(Store.ReadBool(QStringLiteral("Geluid Aan"), true));
+    UpdatesCheck->setChecked(Store.ReadBool(QStringLiteral("Updates Aan"), true));
+    CheckSizeMode(!Store.ReadBool(QStringLiteral("Normale Modus"), true));
+}
+
+void TOptionsForm::ApplySettings() {
+    AppliedSettings& applied = SharedAppliedSettings();
+    applied.AlarmOn = AlarmCheck->isChecked();
+    applied.SoundOn = GeluidCheck->isChecked();
+    applied.UpdatesOn = UpdatesCheck->isChecked();
+
+    const bool large = RadioGroot->isChecked();
+    if (large != MainWindow.IsLargeMode()) {
+        if (large)
+            MainWindow.ShowLargeSize();
+        else
+            MainWindow.ShowNormalSize();
+    }
+    ApplyDownloadTimer();
+    MainWindow.SetUpdateTimerEnabled(applied.UpdatesOn);
+    ApplyAlarm();
+}
+
+void TOptionsForm::SaveSettings() {
+    Store.WriteInteger(QStringLiteral("ConfigTop"), y());
+    Store.WriteInteger(QStringLiteral("ConfigLeft"), x());
+    Store.WriteBool(QStringLiteral("DownloadTimer Aan"), DownloadCheck->isChecked());
+    Store.WriteInteger(QStringLiteral("Aantal seconden"), SecondsEdit->value());
+    Store.WriteBool(QStringLiteral("Alarm Aan"), AlarmCheck->isChecked());
+    Store.WriteBool(QStringLiteral("Geluid Aan"), GeluidCheck->isChecked());
+    Store.WriteBool(QStringLiteral("Updates Aan"), UpdatesCheck->isChecked());
+    Store.WriteBool(QStringLiteral("Normale Modus"), RadioNormal->isChecked());
+}
+
+void TOptionsForm::ApplyDownloadTimer() {
+    const bool on = DownloadCheck->isChecked();
+    for (QWidget* control : {static_cast<QWidget*>(Label2), static_cast<QWidget*>(Label3),
+                             static_cast<QWidget*>(SecondsEdit)})
+        control->setEnabled(on);
+    MainWindow.SetDownloadTimer(SecondsEdit->value() * 1000, on);
+}
+
+void TOptionsForm::ApplyAlarm() {
+    const bool on = AlarmCheck->isChecked();
+    for (QWidget* control : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label4),
+                             static_cast<QWidget*>(GeluidCheck)})
+        control->setEnabled(on);
+    MainWindow.SetAlarmDisplay(on);
+}
+
+void TOptionsForm::CheckSizeMode(bool large) {
+    (large ? RadioGroot : RadioNormal)->setChecked(true);
+}
+
+void TOptionsForm::BtnOKClick() {
+    ApplySettings();
+    SaveSettings();
+    accept();
+}
+
+void TOptionsForm::BtnCancelClick() {
+    LoadSettings();
+    ApplySettings();
+    reject();
+}
+
+void TOptionsForm::FormDestroy() {
+    // Nothing may escape a destructor; a store that cannot be written loses these values.
+    try {
+        LoadSettings();
+        SaveSettings();
+    } catch (const std::exception& error) {
+        qCWarning(lcOptions) << "settings not stored at the end:" << error.what();
+    }
+}

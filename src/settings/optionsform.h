@@ -1,0 +1,67 @@
+#pragma once
+
+#include "settings/settingsstore.h"
+
+#include <QDialog>
+
+class MainWindowControls;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+// The settings dialog: the download timer, the alarm, the update check and the size mode.
+// Its two check boxes act on the main window the moment they change; "OK" applies and stores,
+// "Cancel" goes back to the stored values.
+class TOptionsForm : public QDialog {
+    Q_OBJECT
+
+public:
+    TOptionsForm(const SettingsStore& store, MainWindowControls& mainWindow,
+                 QWidget* parent = nullptr);
+    // Stores the position and the stored values again, dropping unconfirmed changes.
+    ~TOptionsForm() override;
+
+    void FormCreate();
+    // Store -> controls; a control whose state changes runs its handler as a click would.
+    void LoadSettings();
+    // Controls -> the applied settings and the main window.
+    void ApplySettings();
+    // Position and controls -> store.
+    void SaveSettings();
+    void ApplyDownloadTimer();
+    void ApplyAlarm();
+    // The main window's size switches check the matching radio button here.
+    void CheckSizeMode(bool large);
+
+    QGroupBox* GroupBox1;
+    QCheckBox* DownloadCheck;
+    QLabel* Label2;
+    QSpinBox* SecondsEdit;
+    QLabel* Label3;
+    QGroupBox* GroupBox2;
+    QCheckBox* AlarmCheck;
+    QLabel* Label1;
+    QLabel* LabelBoven;
+    QLabel* Label4;
+    QLabel* LabelOnder;
+    QCheckBox* GeluidCheck;
+    QGroupBox* GroupBox4;
+    QCheckBox* UpdatesCheck;
+    QPushButton* BtnCheck;
+    QGroupBox* ModusBox;
+    QRadioButton* RadioNormal;
+    QRadioButton* RadioGroot;
+    QPushButton* BtnOK;
+    QPushButton* BtnCancel;
+
+private:
+    void BtnOKClick();
+    void BtnCancelClick();
+    void FormDestroy();
+
+    SettingsStore Store;
+    MainWindowControls& MainWindow;
+};

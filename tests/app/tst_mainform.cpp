@@ -1,0 +1,337 @@
+#include "app/mainform.h"
+#include "app/mainformlogic.h"
+#include "app/windows.h"
+#include "settings/appliedsettings.h"
+#include "settings/optionsform.h"
+#include "settings/settingsstore.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+const QDateTime OpenTime(QDate(2026, 3, 10), QTime(12, 0));   // a Tuesday
+const QDateTime ClosedTime(QDate(2026, 3, 14), QTime(12, 0)); // a Saturday
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstStartWithEmptyStore();
+    void keptOnScreenAtFirstShowing_data();
+    void keptOnScreenAtFirstShowing();
+    void waitLabelNamesTheChosenSource_data();
+    void waitLabelNamesTheChosenSource();
+    void sizeCommandToggles();
+    void sizeCommandWaitsForFirstShowing();
+    void draggingFromAnyControl_data();
+    void draggingFromAnyControl();
+    void middleButtonDoesNotDrag();
+    void rightClickOpensMenuUpAndLeft();
+    void infoButtonOpensInfoMenu();
+    void secondShowingChangesNothing();
+    void closingStoresSettingsAndPosition();
+
+private:
+    // Creates the window set on the test's store; the main window sees a Full HD screen.
+    void CreateWindows(const QDateTime& now = OpenTime);
+    void ShowMainForm();
+    SettingsStore Store() const { return SettingsStore::AtPath(IniPath); }
+
+    QTemporaryDir Folder;
+    QString IniPath;
+    std::unique_ptr<Windows> Set;
+    TMainForm* Main = nullptr;
+};
+
+void TestMainForm::initTestCase() {
+    QVERIFY(Folder.isValid());
+    // The per-user data folder and the service configuration stay inside the test's folder.
+    qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
+    qputenv("QZRATE_IEX_URL", "http://iex.test:8451/");
+    qputenv("QZRATE_D2E_URL", "http://127.0.0.1:8452/");
+}
+
+void TestMainForm::init() {
+    static int run = 0;
+    IniPath = Folder.filePath(QStringLiteral("store%1.ini").arg(++run));
+}
+
+void TestMainForm::cleanup() {
+    Set.reset();
+    Main = nullptr;
+}
+
+void TestMainForm::CreateWindows(const QDateTime& now) {
+    Set = std::make_unique<Windows>(Store());
+    Main = Set->MainForm.get();
+    Main->Clock = [now] { return now; };
+    Main->ScreenSize = [] { return QSize(1920, 1080); };
+}
+
+void TestMainForm::ShowMainForm() {
+    Main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Main));
+}
+
+void TestMainForm::firstStartWithEmptyStore() {
+    CreateWindows();
+    QCOMPARE(Main->pos(), QPoint(400, 100));
+    QVERIFY(Main->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(Main->windowTitle(), QStringLiteral("qzRate, versie 1.02"));
+    QCOMPARE(Main->Label1->text(), QStringLiteral("USD: "));
+    QCOMPARE(Main->Label2->text(), QStringLiteral("*******"));
+    QCOMPARE(Main->Label3->text(), QStringLiteral(" @ *****"));
+    // The settings dialog has applied the defaults before anything ticked.
+    QCOMPARE(Main->DownloadTimer.interval(), 30000);
+    QVERIFY(Main->DownloadTimer.isActive());
+    QVERIFY(Main->UpdateTimer.isActive());
+    QVERIFY(Main->TimerStart.isActive());
+    QVERIFY(Main->MaxTimer.isActive() && Main->MinTimer.isActive());
+    QVERIFY(Main->StartPending);
+
+    ShowMainForm();
+    QCOMPARE(Main->pos(), QPoint(400, 100));
+    QCOMPARE(Main->size(), QSize(340, 125));
+    QVERIFY(!Main->LargeMode);
+    QVERIFY(Set->OptionsForm->RadioNormal->isChecked());
+    QCOMPARE(Main->Formaat->text(), QStringLiteral("Groot formaat"));
+    QVERIFY(Main->PanelMain->isHidden());
+    QCOMPARE(Main->PanelAdvies->y(), 2);
+    QCOMPARE(Main->PanelKoers->y(), 72);
+    QVERIFY(!Set->OptionsForm->GeluidCheck->isEnabled());
+
+    // The rate line: info button, the alarm spot beside it, then the three labels in a row.
+    QCOMPARE(Main->ButtonInfo->pos(), QPoint(1, 26));
+    for (QToolButton* button : {Main->ButtonMax, Main->ButtonMin, Main->ButtonCheck})
+        QCOMPARE(button->pos(), QPoint(22, 25));
+    QCOMPARE(Main->Label1->pos(), QPoint(48, 27));
+    QCOMPARE(Main->Label2->pos(), QPoint(48 + Main->Label1->width(), 27));
+    QCOMPARE(Main->Label3->x(), Main->Label2->x() + Main->Label2->width());
+}
+
+void TestMainForm::keptOnScreenAtFirstShowing_data() {
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<bool>("normal");
+    QTest::addColumn<QPoint>("expected");
+
+    QTest::newRow("above and far right") << -50 << 5000 << true << QPoint(1580, 10);
+    QTest::newRow("bottom within 40 pixels") << 1000 << 400 << true << QPoint(400, 915);
+    QTest::newRow("large mode near the bottom") << 800 << 400 << false << QPoint(400, 740);
+}
+
+void TestMainForm::keptOnScreenAtFirstShowing() {
+    QFETCH(int, top);
+    QFETCH(int, left);
+    QFETCH(bool, normal);
+    QFETCH(QPoint, expected);
+    SettingsStore store = Store();
+    store.WriteInteger("MainTop", top);
+    store.WriteInteger("MainLeft", left);
+    store.WriteBool("Normale Modus", normal);
+
+    CreateWindows();
+    QCOMPARE(Main->pos(), QPoint(left, top));
+    ShowMainForm();
+    QCOMPARE(Main->pos(), expected);
+
+    Set.reset();
+    QCOMPARE(store.ReadInteger("MainTop", 0), expected.y());
+    QCOMPARE(store.ReadInteger("MainLeft", 0), expected.x());
+}
+
+void TestMainForm::waitLabelNamesTheChosenSource_data() {
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<QString>("host");
+
+    QTest::newRow("market open: IEX") << OpenTime << false << "iex.test";
+    QTest::newRow("Saturday: D2E") << ClosedTime << true << "127.0.0.1";
+    QTest::newRow("evening: D2E") << QDateTime(OpenTime.date(), QTime(17, 31)) << true
+                                  << "127.0.0.1";
+}
+
+void TestMainForm::waitLabelNamesTheChosenSource() {
+    QFETCH(QDateTime, now);
+    QFETCH(bool, closed);
+    QFETCH(QString, host);
+    CreateWindows(now);
+    ShowMainForm();
+    QCOMPARE(Main->MarketClosed, closed);
+    QCOMPARE(Main->LabelWait->text(), WaitText(host));
+    QCOMPARE(Main->LabelWait->y(), 20);
+    QCOMPARE(Main->LabelWait->x(), (340 - Main->LabelWait->width()) / 2);
+    QVERIFY(Main->History.HistoryResetPending());
+    QCOMPARE(Main->History.HistoryIndex(), 0);
+}
+
+void TestMainForm::sizeCommandToggles() {
+    CreateWindows();
+    ShowMainForm();
+    SettingsStore store = Store();
+
+    Main->Formaat->trigger();
+    QVERIFY(Main->LargeMode);
+    QCOMPARE(Main->size(), QSize(340, 300));
+    QCOMPARE(Main->Formaat->text(), QStringLiteral("Klein formaat"));
+    QVERIFY(!Main->PanelMain->isHidden());
+    QCOMPARE(Main->PanelMain->y(), 1);
+    QCOMPARE(Main->PanelAdvies->y(), 180);
+    QCOMPARE(Main->PanelKoers->y(), 250);
+    QVERIFY(Set->OptionsForm->RadioGroot->isChecked());
+    QVERIFY(!Set->OptionsForm->RadioNormal->isChecked());
+    QCOMPARE(store.ReadString("Normale Modus", QString()), QStringLiteral("0"));
+
+    Main->Formaat->trigger();
+    QVERIFY(!Main->LargeMode);
+    QCOMPARE(Main->size(), QSize(340, 125));
+    QCOMPARE(Main->Formaat->text(), QStringLiteral("Groot formaat"));
+    QVERIFY(Main->PanelMain->isHidden());
+    QCOMPARE(Main->PanelAdvies->y(), 2);
+    QCOMPARE(Main->PanelKoers->y(), 72);
+    QVERIFY(Set->OptionsForm->RadioNormal->isChecked());
+    QCOMPARE(store.ReadString("Normale Modus", QString()), QStringLiteral("1"));
+}
+
+void TestMainForm::sizeCommandWaitsForFirstShowing() {
+    CreateWindows();
+    Main->FormaatClick();
+    QVERIFY(!Main->LargeMode);
+    QCOMPARE(Store().ReadString("Normale Modus", "none"), QStringLiteral("none"));
+    QCOMPARE(Main->Formaat->text(), QStringLiteral("Klein"));
+}
+
+void TestMainForm::draggingFromAnyControl_data() {
+    QTest::addColumn<QString>("control");
+    QTest::newRow("bare window surface") << "";
+    QTest::newRow("rate label") << "Label2";
+    QTest::newRow("parameter label") << "Label4";
+    QTest::newRow("edit box") << "Edit1";
+    QTest::newRow("panel") << "PanelAdvies";
+    QTest::newRow("change marks") << "ImageDelta";
+    QTest::newRow("alarm button") << "ButtonMax";
+}
+
+void TestMainForm::draggingFromAnyControl() {
+    QFETCH(QString, control);
+    SettingsStore store = Store();
+    store.WriteBool("Normale Modus", false); // large mode: every control is in view
+    CreateWindows();
+    ShowMainForm();
+    const QMap<QString, QWidget*> controls{
+        {"Label2", Main->Label2},         {"Label4", Main->Label4},
+        {"Edit1", Main->Edit1},           {"PanelAdvies", Main->PanelAdvies},
+        {"ImageDelta", Main->ImageDelta}, {"ButtonMax", Main->ButtonMax},
+    };
+    QWidget* target = control.isEmpty() ? Main : controls.value(control);
+    // The bare surface: the top row, above the parameter panel.
+    const QPoint press = control.isEmpty() ? QPoint(170, 0) : QPoint(5, 5);
+    if (!control.isEmpty())
+        QCOMPARE(Main->childAt(target->mapTo(Main, press)), target);
+    else
+        QCOMPARE(Main->childAt(press), nullptr);
+
+    const QPoint start = Main->pos();
+    QTest::mousePress(target, Qt::LeftButton, {}, press);
+    QVERIFY(Main->Dragging);
+    QTest::mouseMove(target, press + QPoint(20, 10));
+    QCOMPARE(Main->pos(), start + QPoint(20, 10));
+    QTest::mouseRelease(target, Qt::LeftButton, {}, press);
+    QVERIFY(!Main->Dragging);
+
+    Set.reset();
+    QCOMPARE(store.ReadInteger("MainLeft", 0), start.x() + 20);
+    QCOMPARE(store.ReadInteger("MainTop", 0), start.y() + 10);
+}
+
+void TestMainForm::middleButtonDoesNotDrag() {
+    CreateWindows();
+    ShowMainForm();
+    const QPoint start = Main->pos();
+    QTest::mousePress(Main->Label2, Qt::MiddleButton, {}, QPoint(5, 5));
+    QVERIFY(!Main->Dragging);
+    QTest::mouseMove(Main->Label2, QPoint(40, 20));
+    QCOMPARE(Main->pos(), start);
+    QTest::mouseRelease(Main->Label2, Qt::MiddleButton, {}, QPoint(40, 20));
+    QVERIFY(!Main->PopupMenu->isVisible());
+}
+
+void TestMainForm::rightClickOpensMenuUpAndLeft() {
+    SettingsStore store = Store();
+    store.WriteInteger("MainTop", 400);
+    store.WriteInteger("MainLeft", 600);
+    CreateWindows();
+    ShowMainForm();
+    QTest::mousePress(Main->Label3, Qt::RightButton, {}, QPoint(10, 5));
+    QTRY_VERIFY(Main->PopupMenu->isVisible());
+    // The point is taken from the window's corner and the control's own coordinates.
+    QCOMPARE(Main->PopupMenu->pos(), QPoint(600 + 10 - 200, 400 + 5 - 200));
+    QVERIFY(!Main->Dragging);
+    Main->PopupMenu->close();
+}
+
+void TestMainForm::infoButtonOpensInfoMenu() {
+    SettingsStore store = Store();
+    store.WriteInteger("MainTop", 400);
+    store.WriteInteger("MainLeft", 600);
+    CreateWindows();
+    ShowMainForm();
+    QTest::mouseClick(Main->ButtonInfo, Qt::LeftButton);
+    QTRY_VERIFY(Main->InfoPopup->isVisible());
+    // The button's place is taken within its panel, not within the window.
+    QCOMPARE(Main->InfoPopup->pos(), QPoint(600 + 1 + 30, 400 + 26 + 20));
+    QCOMPARE(Main->InfoPopup->actions().value(0)->text(), QStringLiteral("Over qzRate..."));
+    Main->InfoPopup->close();
+}
+
+void TestMainForm::secondShowingChangesNothing() {
+    CreateWindows();
+    ShowMainForm();
+    Main->hide();
+    Main->move(-100, 2000);
+    Main->LabelWait->setText(QStringLiteral("x"));
+    Set->OptionsForm->GeluidCheck->setEnabled(true);
+    Set->OptionsForm->DownloadCheck->setChecked(false);
+    Main->Clock = [] { return ClosedTime; };
+
+    ShowMainForm();
+    QCOMPARE(Main->pos(), QPoint(-100, 2000));
+    QCOMPARE(Main->LabelWait->text(), QStringLiteral("x"));
+    QVERIFY(!Main->MarketClosed);
+    QVERIFY(Set->OptionsForm->GeluidCheck->isEnabled());
+    QVERIFY(!Set->OptionsForm->DownloadCheck->isChecked());
+}
+
+void TestMainForm::closingStoresSettingsAndPosition() {
+    CreateWindows();
+    ShowMainForm();
+    QSignalSpy closed(Main, &TMainForm::Closed);
+    // Not confirmed with "OK", yet "Afsluiten" stores the dialog as it stands.
+    Set->OptionsForm->DownloadCheck->setChecked(false);
+    Main->Afsluiten->trigger();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!Main->isVisible());
+    QCOMPARE(Store().ReadString("DownloadTimer Aan", QString()), QStringLiteral("0"));
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

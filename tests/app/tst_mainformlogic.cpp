@@ -1,0 +1,104 @@
+#include "app/mainformlogic.h"
+#include "app/marketclock.h"
+
+#include <QTest>
+
+class TestMainFormLogic : public QObject {
+    Q_OBJECT
+
+private slots:
+    void keepOnScreen_data();
+    void keepOnScreen();
+    void waitText_data();
+    void waitText();
+    void marketClosed_data();
+    void marketClosed();
+};
+
+void TestMainFormLogic::keepOnScreen_data() {
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QPoint>("expected");
+
+    const QSize fullHd(1920, 1080);
+    QTest::newRow("inside stays") << QRect(400, 100, 340, 125) << fullHd << QPoint(400, 100);
+    QTest::newRow("above and far right")
+        << QRect(5000, -50, 340, 125) << fullHd << QPoint(1580, 10);
+    QTest::newRow("left of the screen") << QRect(-1, 100, 340, 125) << fullHd << QPoint(10, 100);
+    QTest::newRow("right edge on the border")
+        << QRect(1580, 100, 340, 125) << fullHd << QPoint(1580, 100);
+    QTest::newRow("one pixel past the right")
+        << QRect(1581, 100, 340, 125) << fullHd << QPoint(1580, 100);
+    QTest::newRow("bottom 40 above the screen's bottom")
+        << QRect(400, 915, 340, 125) << fullHd << QPoint(400, 915);
+    QTest::newRow("bottom within 40 pixels")
+        << QRect(400, 916, 340, 125) << fullHd << QPoint(400, 915);
+    QTest::newRow("large mode near the bottom")
+        << QRect(400, 800, 340, 300) << fullHd << QPoint(400, 740);
+    QTest::newRow("below and left of a small screen")
+        << QRect(-20, 700, 340, 125) << QSize(800, 600) << QPoint(10, 435);
+    // Applied in order: the far edges win over the 10-pixel margin.
+    QTest::newRow("window wider than the screen")
+        << QRect(-5, 100, 340, 125) << QSize(300, 600) << QPoint(-40, 100);
+}
+
+void TestMainFormLogic::keepOnScreen() {
+    QFETCH(QRect, window);
+    QFETCH(QSize, screen);
+    QFETCH(QPoint, expected);
+    QCOMPARE(KeepOnScreen(window, screen), expected);
+}
+
+void TestMainFormLogic::waitText_data() {
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("short host, odd padding") << "localhost"
+                                             << "\r\n      Wacht op localhost       \r\n";
+    QTest::newRow("one short: the blank goes after") << "www.dollars2euros.com"
+                                                     << "\r\nWacht op www.dollars2euros.com \r\n";
+    QTest::newRow("exactly 31") << "rates.example.nl.local"
+                                << "\r\nWacht op rates.example.nl.local\r\n";
+    QTest::newRow("longer than 31 stays whole")
+        << "rates.some-very-long-host.example"
+        << "\r\nWacht op rates.some-very-long-host.example\r\n";
+    QTest::newRow("no host") << ""
+                             << "\r\n           Wacht op            \r\n";
+}
+
+void TestMainFormLogic::waitText() {
+    QFETCH(QString, host);
+    QFETCH(QString, expected);
+    QCOMPARE(WaitText(host), expected);
+}
+
+void TestMainFormLogic::marketClosed_data() {
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<bool>("closed");
+
+    const QDate tuesday(2026, 3, 10);
+    QTest::newRow("08:59 Tuesday") << QDateTime(tuesday, QTime(8, 59, 59)) << true;
+    QTest::newRow("09:00 Tuesday") << QDateTime(tuesday, QTime(9, 0)) << false;
+    QTest::newRow("17:30 Tuesday") << QDateTime(tuesday, QTime(17, 30)) << false;
+    QTest::newRow("17:30:59 Tuesday") << QDateTime(tuesday, QTime(17, 30, 59)) << false;
+    QTest::newRow("17:31 Tuesday") << QDateTime(tuesday, QTime(17, 31)) << true;
+    QTest::newRow("midnight Tuesday") << QDateTime(tuesday, QTime(0, 0)) << true;
+    QTest::newRow("Saturday noon") << QDateTime(QDate(2026, 3, 14), QTime(12, 0)) << true;
+    QTest::newRow("Sunday noon") << QDateTime(QDate(2026, 3, 15), QTime(12, 0)) << true;
+    QTest::newRow("Good Friday noon") << QDateTime(QDate(2026, 4, 3), QTime(12, 0)) << true;
+    QTest::newRow("Easter Monday noon") << QDateTime(QDate(2026, 4, 6), QTime(12, 0)) << true;
+    QTest::newRow("New Year noon") << QDateTime(QDate(2026, 1, 1), QTime(12, 0)) << true;
+    QTest::newRow("Thursday before Easter noon")
+        << QDateTime(QDate(2026, 4, 2), QTime(12, 0)) << false;
+}
+
+void TestMainFormLogic::marketClosed() {
+    QFETCH(QDateTime, now);
+    QFETCH(bool, closed);
+    QCOMPARE(IsMarketClosedAt(now), closed);
+    QCOMPARE(IsOutsideTradingHours(now.time()),
+             now.time() < QTime(9, 0) || now.time() >= QTime(17, 31));
+}
+
+QTEST_APPLESS_MAIN(TestMainFormLogic)
+#include "tst_mainformlogic.moc"

@@ -1,0 +1,254 @@
+#include "app/mainform.h"
+#include "app/windows.h"
+#include "settings/appliedsettings.h"
+#include "settings/optionsform.h"
+#include "settings/settingsstore.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using Values = QList<QPair<QString, QString>>;
+
+class TestOptionsForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void loadSettings_data();
+    void loadSettings();
+    void minutesSurviveTheFirstShowing();
+    void emptyStoreCentresTheDialog();
+    void negativePositionBecomesTen();
+    void downloadCheckActsAtOnce();
+    void alarmCheckActsAtOnce();
+    void okStoresLargeMode();
+    void cancelRestoresStoredMode();
+    void applyRearmsStoppedUpdateTimer();
+    void unconfirmedChangesAreDroppedAtTheEnd();
+
+private:
+    void CreateWindows(const Values& stored = {});
+    SettingsStore Store() const { return SettingsStore::AtPath(IniPath); }
+
+    QTemporaryDir Folder;
+    QString IniPath;
+    std::unique_ptr<Windows> Set;
+    TOptionsForm* Options = nullptr;
+    TMainForm* Main = nullptr;
+};
+
+void TestOptionsForm::initTestCase() {
+    QVERIFY(Folder.isValid());
+    qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
+}
+
+void TestOptionsForm::init() {
+    static int run = 0;
+    IniPath = Folder.filePath(QStringLiteral("store%1.ini").arg(++run));
+}
+
+void TestOptionsForm::cleanup() {
+    Set.reset();
+}
+
+void TestOptionsForm::CreateWindows(const Values& stored) {
+    SettingsStore store = Store();
+    for (const auto& [name, value] : stored)
+        store.WriteString(name, value);
+    Set = std::make_unique<Windows>(store);
+    Options = Set->OptionsForm.get();
+    Main = Set->MainForm.get();
+    Main->ScreenSize = [] { return QSize(1920, 1080); };
+}
+
+void TestOptionsForm::loadSettings_data() {
+    QTest::addColumn<Values>("stored");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<bool>("download");
+    QTest::addColumn<bool>("alarm");
+    QTest::addColumn<bool>("sound");
+    QTest::addColumn<bool>("updates");
+    QTest::addColumn<bool>("normal");
+    QTest::addColumn<QString>("minutesAfter");
+
+    QTest::newRow("empty store") << Values{} << 30 << true << true << true << true << true
+                                 << "absent";
+    QTest::newRow("minutes 2") << Values{{"Aantal minuten", "2"}} << 120 << true << true << true
+                               << true << true << "absent";
+    QTest::newRow("minutes 15 hits the maximum") << Values{{"Aantal minuten", "15"}} << 600 << true
+                                                 << true << true << true << true << "absent";
+    QTest::newRow("minutes -1 gives the minimum") << Values{{"Aantal minuten", "-1"}} << 5 << true
+                                                  << true << true << true << true << "absent";
+    QTest::newRow("huge minutes") << Values{{"Aantal minuten", "2147483647"}} << 600 << true << true
+                                  << true << true << true << "absent";
+    QTest::newRow("minutes win over seconds")
+        << Values{{"Aantal minuten", "1"}, {"Aantal seconden", "45"}} << 60 << true << true << true
+        << true << true << "absent";
+    QTest::newRow("minutes 0 reads seconds")
+        << Values{{"Aantal minuten", "0"}, {"Aantal seconden", "45"}} << 45 << true << true << true
+        << true << true << "0";
+    QTest::newRow("seconds 3") << Values{{"Aantal seconden", "3"}} << 5 << true << true << true
+                               << true << true << "absent";
+    QTest::newRow("seconds 601") << Values{{"Aantal seconden", "601"}} << 600 << true << true
+                                 << true << true << true << "absent";
+    QTest::newRow("seconds abc") << Values{{"Aantal seconden", "abc"}} << 30 << true << true << true
+                                 << true << true << "absent";
+    QTest::newRow("alarm 2 reads as on")
+        << Values{{"Alarm Aan", "2"}} << 30 << true << true << true << true << true << "absent";
+    QTest::newRow("everything off") << Values{{"DownloadTimer Aan", "0"},
+                                              {"Alarm Aan", "0"},
+                                              {"Geluid Aan", "0"},
+                                              {"Updates Aan", "0"},
+                                              {"Normale Modus", "0"}}
+                                    << 30 << false << false << false << false << false << "absent";
+}
+
+void TestOptionsForm::loadSettings() {
+    QFETCH(Values, stored);
+    QFETCH(int, seconds);
+    QFETCH(bool, download);
+    QFETCH(bool, alarm);
+    QFETCH(bool, sound);
+    QFETCH(bool, updates);
+    QFETCH(bool, normal);
+    QFETCH(QString, minutesAfter);
+    CreateWindows(stored);
+
+    QCOMPARE(Options->SecondsEdit->value(), seconds);
+    QCOMPARE(Options->DownloadCheck->isChecked(), download);
+    QCOMPARE(Options->AlarmCheck->isChecked(), alarm);
+    QCOMPARE(Options->GeluidCheck->isChecked(), sound);
+    QCOMPARE(Options->UpdatesCheck->isChecked(), updates);
+    QCOMPARE(Options->RadioNormal->isChecked(), normal);
+    QCOMPARE(Options->RadioGroot->isChecked(), !normal);
+    // The old minutes value is used once and removed.
+    QCOMPARE(Store().ReadString("Aantal minuten", "absent"), minutesAfter);
+
+    // Applied to the main window at creation.
+    const AppliedSettings& applied = SharedAppliedSettings();
+    QCOMPARE(applied.AlarmOn, alarm);
+    QCOMPARE(applied.SoundOn, sound);
+    QCOMPARE(applied.UpdatesOn, updates);
+    QCOMPARE(Main->DownloadTimer.interval(), seconds * 1000);
+    QCOMPARE(Main->DownloadTimer.isActive(), download);
+    QCOMPARE(Main->UpdateTimer.isActive(), updates);
+    QCOMPARE(Main->MaxTimer.isActive(), alarm);
+    QCOMPARE(Main->MinTimer.isActive(), alarm);
+    QCOMPARE(Main->ButtonMax->isHidden(), !alarm);
+    QCOMPARE(Main->LargeMode, !normal);
+    QCOMPARE(Options->SecondsEdit->isEnabled(), download);
+    QCOMPARE(Options->GeluidCheck->isEnabled(), alarm);
+}
+
+void TestOptionsForm::minutesSurviveTheFirstShowing() {
+    CreateWindows({{"Aantal minuten", "2"}});
+    // The first showing reloads the dialog from the store before anything was saved.
+    Main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Main));
+    QCOMPARE(Options->SecondsEdit->value(), 120);
+    Set.reset();
+    QCOMPARE(Store().ReadString("Aantal seconden", QString()), QStringLiteral("120"));
+}
+
+void TestOptionsForm::emptyStoreCentresTheDialog() {
+    CreateWindows();
+    QCOMPARE(Options->windowTitle(), QStringLiteral("qzRate - Instellingen"));
+    QCOMPARE(Options->size(), QSize(517, 273));
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    QCOMPARE(Options->pos(), QPoint((screen.width() - 517) / 2, (screen.height() - 273) / 2));
+}
+
+void TestOptionsForm::negativePositionBecomesTen() {
+    CreateWindows({{"ConfigTop", "-3"}, {"ConfigLeft", "-400"}});
+    QCOMPARE(Options->pos(), QPoint(10, 10));
+    Set.reset();
+    QCOMPARE(Store().ReadInteger("ConfigTop", 0), 10);
+    QCOMPARE(Store().ReadInteger("ConfigLeft", 0), 10);
+}
+
+void TestOptionsForm::downloadCheckActsAtOnce() {
+    CreateWindows({{"Aantal seconden", "45"}});
+    Options->DownloadCheck->click();
+    QVERIFY(!Main->DownloadTimer.isActive());
+    QVERIFY(!Options->SecondsEdit->isEnabled());
+    Options->SecondsEdit->setValue(60);
+    Options->DownloadCheck->click();
+    QVERIFY(Main->DownloadTimer.isActive());
+    QCOMPARE(Main->DownloadTimer.interval(), 60000);
+
+    Options->DownloadCheck->click();
+    Options->BtnCancel->click();
+    QVERIFY(Main->DownloadTimer.isActive());
+    QCOMPARE(Main->DownloadTimer.interval(), 45000);
+    QCOMPARE(Options->result(), int(QDialog::Rejected));
+}
+
+void TestOptionsForm::alarmCheckActsAtOnce() {
+    CreateWindows();
+    Options->AlarmCheck->click();
+    QVERIFY(Main->ButtonMax->isHidden());
+    QVERIFY(Main->ButtonMin->isHidden());
+    QVERIFY(!Main->MaxTimer.isActive() && !Main->MinTimer.isActive());
+    QVERIFY(!Options->GeluidCheck->isEnabled());
+    // Only "OK" changes the applied setting.
+    QVERIFY(SharedAppliedSettings().AlarmOn);
+    Options->BtnOK->click();
+    QVERIFY(!SharedAppliedSettings().AlarmOn);
+    QCOMPARE(Store().ReadString("Alarm Aan", QString()), QStringLiteral("0"));
+}
+
+void TestOptionsForm::okStoresLargeMode() {
+    CreateWindows();
+    Options->RadioGroot->click();
+    QVERIFY(!Main->LargeMode);
+    Options->BtnOK->click();
+    QVERIFY(Main->LargeMode);
+    QCOMPARE(Main->height(), 300);
+    QCOMPARE(Store().ReadString("Normale Modus", QString()), QStringLiteral("0"));
+    QCOMPARE(Options->result(), int(QDialog::Accepted));
+}
+
+void TestOptionsForm::cancelRestoresStoredMode() {
+    CreateWindows();
+    Options->RadioGroot->click();
+    Options->BtnCancel->click();
+    QVERIFY(!Main->LargeMode);
+    QVERIFY(Options->RadioNormal->isChecked());
+    QVERIFY(!Options->RadioGroot->isChecked());
+}
+
+void TestOptionsForm::applyRearmsStoppedUpdateTimer() {
+    CreateWindows();
+    QVERIFY(Main->UpdateTimer.isActive());
+    Main->UpdateTimer.stop(); // as after the automatic check has run
+    Options->BtnOK->click();
+    QVERIFY(Main->UpdateTimer.isActive());
+    QCOMPARE(Main->UpdateTimer.remainingTime() > 59000, true);
+}
+
+void TestOptionsForm::unconfirmedChangesAreDroppedAtTheEnd() {
+    CreateWindows();
+    Options->DownloadCheck->click();
+    Options->UpdatesCheck->click();
+    Set.reset();
+    QCOMPARE(Store().ReadString("DownloadTimer Aan", QString()), QStringLiteral("1"));
+    QCOMPARE(Store().ReadString("Updates Aan", QString()), QStringLiteral("1"));
+    QCOMPARE(Store().ReadString("Aantal seconden", QString()), QStringLiteral("30"));
+}
+
+QTEST_MAIN(TestOptionsForm)
+#include "tst_optionsform.moc"

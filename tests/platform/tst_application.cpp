@@ -1,0 +1,75 @@
+#include "platform/application.h"
+
+#include <QTest>
+#include <QTimer>
+
+#include <stdexcept>
+
+class TestApplication : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanupTestCase();
+    void errorFromHandlerIsShownAndLoopGoesOn_data();
+    void errorFromHandlerIsShownAndLoopGoesOn();
+    void laterHandlersStillRun();
+
+private:
+    QStringList Shown;
+};
+
+void TestApplication::init() {
+    Shown.clear();
+    Application::SetErrorReporter([this](const QString& message) { Shown << message; });
+}
+
+void TestApplication::cleanupTestCase() {
+    Application::SetErrorReporter(nullptr);
+}
+
+void TestApplication::errorFromHandlerIsShownAndLoopGoesOn_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("runtime error") << 0 << "Failed to set data for 'MainTop'";
+    QTest::newRow("logic error") << 1 << "division by zero";
+    QTest::newRow("not an exception class") << 2 << "Onbekende fout";
+}
+
+void TestApplication::errorFromHandlerIsShownAndLoopGoesOn() {
+    QFETCH(int, kind);
+    QFETCH(QString, message);
+    QTimer failing;
+    failing.setSingleShot(true);
+    connect(&failing, &QTimer::timeout, this, [kind, message] {
+        if (kind == 0)
+            throw std::runtime_error(message.toStdString());
+        if (kind == 1)
+            throw std::logic_error(message.toStdString());
+        throw 42;
+    });
+    failing.start(0);
+    QTRY_COMPARE(Shown, QStringList{message});
+}
+
+void TestApplication::laterHandlersStillRun() {
+    int ticks = 0;
+    QTimer repeating;
+    connect(&repeating, &QTimer::timeout, this, [&ticks] {
+        ++ticks;
+        throw std::runtime_error("tick " + std::to_string(ticks));
+    });
+    repeating.start(1);
+    // Each tick fails, yet the timer keeps firing: the loop survived every failure.
+    QTRY_VERIFY(ticks >= 3);
+    repeating.stop();
+    QCOMPARE(Shown.mid(0, 3), (QStringList{"tick 1", "tick 2", "tick 3"}));
+}
+
+int main(int argc, char** argv) {
+    Application app(argc, argv);
+    TestApplication test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_application.moc"

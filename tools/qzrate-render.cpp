@@ -1,0 +1,74 @@
+// Writes pictures of the program's windows, drawn off screen on a throw-away settings store:
+//   qzrate-render <folder>
+#include "app/mainform.h"
+#include "app/messageform.h"
+#include "app/windows.h"
+#include "settings/optionsform.h"
+#include "settings/programidentity.h"
+#include "settings/settingsstore.h"
+#include "sources/ratereading.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+bool Save(QWidget& window, const QDir& folder, const QString& name) {
+    const QString path = folder.filePath(name);
+    const bool saved = window.grab().save(path);
+    QTextStream(saved ? stdout : stderr) << (saved ? "wrote " : "cannot write ") << path << '\n';
+    return saved;
+}
+
+// A reading as the readers leave it, and a few changes for the marks.
+void ShowSampleReading(TMainForm& main) {
+    RateReading& reading = SharedRateReading();
+    reading.RateText = QStringLiteral("0,9027");
+    reading.PercentText = QStringLiteral("0,15%");
+    reading.TimeText = QStringLiteral("14:05:09");
+    main.LabelWait->hide();
+    main.ShowRateLabels();
+    QImage marks(main.ImageDelta->size(), QImage::Format_RGB32);
+    for (const double rate : {0.9020, 0.9022, 0.9022, 0.9019, 0.9025, 0.9027})
+        main.History.DrawDeltaImage(rate, marks);
+    main.ImageDelta->setPixmap(QPixmap::fromImage(marks));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir scratch;
+    qputenv("XDG_DATA_HOME", scratch.filePath("data").toUtf8());
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(ProductName);
+    if (argc != 2 || !scratch.isValid()) {
+        QTextStream(stderr) << "usage: qzrate-render <folder>\n";
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!folder.mkpath(QStringLiteral(".")))
+        return 1;
+
+    Windows windows(SettingsStore::AtPath(scratch.filePath("qzRate.ini")));
+    TMainForm& main = *windows.MainForm;
+    main.show();
+    bool saved = Save(main, folder, QStringLiteral("main-normal.png"));
+    ShowSampleReading(main);
+    main.FormaatClick();
+    saved &= Save(main, folder, QStringLiteral("main-large.png"));
+    main.FormaatClick();
+    saved &= Save(main, folder, QStringLiteral("main-normal-reading.png"));
+    windows.OptionsForm->show();
+    saved &= Save(*windows.OptionsForm, folder, QStringLiteral("options.png"));
+    windows.OptionsForm->hide();
+    windows.MessageForm->ShowTimed(main.y(), main.x(), main.height(), main.width(),
+                                   QStringLiteral("Geen verbinding"), QString(), 5000);
+    saved &= Save(*windows.MessageForm, folder, QStringLiteral("message.png"));
+    return saved ? 0 : 1;
+}
