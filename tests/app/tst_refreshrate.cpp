@@ -1,0 +1,207 @@
+#include "app/mainform.h"
+#include "app/messageform.h"
+#include "app/windows.h"
+#include "server/ratepages.h"
+#include "server/scriptedhttpserver.h"
+#include "settings/settingsstore.h"
+#include "sources/ratereading.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+#include <memory>
+
+namespace {
+
+const QDateTime OpenTime(QDate(2026, 3, 10), QTime(12, 0));   // a Tuesday
+const QDateTime ClosedTime(QDate(2026, 3, 14), QTime(12, 0)); // a Saturday
+
+ScriptedAnswer Page(const QByteArray& body, int delayMs = 0) {
+    ScriptedAnswer answer;
+    answer.body = body;
+    answer.delayMs = delayMs;
+    return answer;
+}
+
+} // namespace
+
+// The main window's side of a reading: what it shows after success and failure, and that it
+// never waits for the network.
+class TestRefreshRate : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir Folder;
+    ScriptedHttpServer Iex;
+    ScriptedHttpServer D2e;
+    std::unique_ptr<Windows> Set;
+    TMainForm* Main = nullptr;
+
+    void CreateWindows(const QDateTime& now) {
+        static int run = 0;
+        Set = std::make_unique<Windows>(
+            SettingsStore::AtPath(Folder.filePath(QStringLiteral("store%1.ini").arg(++run))));
+        Main = Set->MainForm.get();
+        Main->Clock = [now] { return now; };
+        Main->ScreenSize = [] { return QSize(1920, 1080); };
+        Main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Main));
+        // Readings come only when a test asks for them.
+        Main->TimerStart.stop();
+        Main->DownloadTimer.stop();
+        Main->StartPending = false;
+    }
+
+    void Read() {
+        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        Main->RefreshRate();
+        QVERIFY(finished.wait(10000));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(Folder.isValid());
+        QVERIFY(Iex.Listen());
+        QVERIFY(D2e.Listen());
+        qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
+        qputenv("QZRATE_IEX_URL", Iex.Url().toString().toUtf8());
+        qputenv("QZRATE_D2E_URL", D2e.Url().toString().toUtf8());
+    }
+
+    void init() {
+        SharedRateReading() = RateReading{};
+        Iex.SetDefaultAnswer(Page(IEXRatePage(1.0834, 0.25)));
+        D2e.SetDefaultAnswer(Page(D2ERatePage(0.9241)));
+    }
+
+    void cleanup() {
+        Set.reset();
+        Main = nullptr;
+    }
+
+    void aReadingFillsTheRateLine_data() {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("rate");
+        QTest::newRow("market open") << OpenTime << "USD: "
+                                     << "0" + QString(QLocale::system().decimalPoint()) + "9230";
+        QTest::newRow("market closed") << ClosedTime << "D2E: "
+                                       << "0,9241";
+    }
+    void aReadingFillsTheRateLine() {
+        QFETCH(QDateTime, now);
+        QFETCH(QString, prefix);
+        QFETCH(QString, rate);
+        CreateWindows(now);
+        QVERIFY(Main->LabelWait->isVisibleTo(Main));
+        Read();
+        QVERIFY(!Main->LabelWait->isVisibleTo(Main));
+        QCOMPARE(Main->Label1->text(), prefix);
+        QVERIFY2(Main->Label2->text().startsWith(rate + " ("), qPrintable(Main->Label2->text()));
+        QVERIFY(Main->Label3->text().startsWith(QStringLiteral(" @ ")));
+        // The labels read as one line.
+        QCOMPARE(Main->Label2->x(), Main->Label1->x() + Main->Label1->width());
+        QCOMPARE(Main->Label3->x(), Main->Label2->x() + Main->Label2->width());
+        QVERIFY(!Main->ImageDelta->pixmap().isNull());
+        QVERIFY(!Set->MessageForm->isVisible());
+    }
+
+    // A failed reading says so for five seconds and leaves the rate line as it was, apart
+    // from the prefix of the source that was tried.
+    void aFailedReadingShowsItsMessage_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no connection") << QByteArray() << "Geen verbinding";
+        QTest::newRow("no usable page") << QByteArray("Default.htm") << "Geen gegevens ontvangen";
+    }
+    void aFailedReadingShowsItsMessage() {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, message);
+        CreateWindows(ClosedTime);
+        Read();
+        const QString rateLine = Main->Label2->text();
+        const QString timeLine = Main->Label3->text();
+
+        D2e.SetDefaultAnswer(Page(body));
+        Main->MarketClosed = false;
+        Iex.SetDefaultAnswer(Page(body));
+        Read();
+        QCOMPARE(Main->Label1->text(), QStringLiteral("USD: "));
+        QCOMPARE(Main->Label2->text(), rateLine);
+        QCOMPARE(Main->Label3->text(), timeLine);
+        QVERIFY(Set->MessageForm->isVisible());
+        QCOMPARE(Set->MessageForm->MessageMemo->toPlainText(), "\n" + message);
+        QCOMPARE(Set->MessageForm->Timer->interval(), 5000);
+    }
+
+    // While a slow server takes five seconds, the window still handles timers and input: a
+    // drag posted to the rate label moves it.
+    void theWindowStaysResponsiveDuringAReading() {
+        CreateWindows(OpenTime);
+        Iex.Enqueue(Page(IEXRatePage(1.0834, 0.25), 5000));
+        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(50);
+
+        Main->RefreshRate();
+        const QPoint start = Main->pos();
+        QLabel* label = Main->Label1;
+        const QPointF grip(5, 5);
+        QCoreApplication::postEvent(label, new QMouseEvent(QEvent::MouseButtonPress, grip,
+                                                           label->mapToGlobal(grip), Qt::LeftButton,
+                                                           Qt::LeftButton, Qt::NoModifier));
+        const QPointF moved(25, 15);
+        QCoreApplication::postEvent(label, new QMouseEvent(QEvent::MouseMove, moved,
+                                                           label->mapToGlobal(moved), Qt::NoButton,
+                                                           Qt::LeftButton, Qt::NoModifier));
+        QTRY_COMPARE_WITH_TIMEOUT(Main->pos(), start + QPoint(20, 10), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 20, 3000);
+        QVERIFY(Main->Refresh.Reading());
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(finished.wait(8000));
+    }
+
+    // A timer tick shows the hourglass until its reading is done, and large mode keeps the
+    // window above the others.
+    void aTickShowsTheHourglassAndSetsTheWindowStyle() {
+        CreateWindows(OpenTime);
+        Iex.Enqueue(Page(IEXRatePage(1.0834, 0.25), 300));
+        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        Main->ShowLargeSize();
+        Main->DownloadTimerTimer();
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QVERIFY(Main->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(finished.wait());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+        Main->ShowNormalSize();
+        Main->DownloadTimerTimer();
+        QVERIFY(!Main->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(Main->isVisible());
+        QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // Ticks before the start timer has fired only choose the source.
+    void ticksWaitForTheStartTimer() {
+        CreateWindows(ClosedTime);
+        Main->StartPending = true;
+        const int requests = Iex.RequestCount() + D2e.RequestCount();
+        Main->MarketClosed = false;
+        Main->DownloadTimerTimer();
+        QVERIFY(Main->MarketClosed);
+        QVERIFY(!Main->Refresh.Reading());
+        QCOMPARE(Iex.RequestCount() + D2e.RequestCount(), requests);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+};
+
+QTEST_MAIN(TestRefreshRate)
+#include "tst_refreshrate.moc"
