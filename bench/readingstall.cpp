@@ -18,10 +18,7 @@ int main(int argc, char** argv) {
     ScriptedHttpServer server;
     if (!server.Listen())
         return 1;
-    ScriptedAnswer answer;
-    answer.body = IEXRatePage(1.0834, 0.25);
-    answer.delayMs = delayMs;
-    server.SetDefaultAnswer(answer);
+    server.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = delayMs});
 
     RateReading reading;
     RefreshCycle cycle(reading, ServiceConfig{server.Url(), {}, {}}, RegionalSettings{},

@@ -10,13 +10,6 @@
 
 namespace {
 const QDateTime ReadingTime(QDate(2026, 12, 7), QTime(14, 5, 9));
-
-ScriptedAnswer Page(const QByteArray& body, int delayMs = 0) {
-    ScriptedAnswer answer;
-    answer.body = body;
-    answer.delayMs = delayMs;
-    return answer;
-}
 } // namespace
 
 class TestRefreshCycle : public QObject {
@@ -34,8 +27,8 @@ private slots:
     void initTestCase() {
         QVERIFY(iex.Listen());
         QVERIFY(d2e.Listen());
-        iex.SetDefaultAnswer(Page(IEXRatePage(1.0834, 0.25)));
-        d2e.SetDefaultAnswer(Page(D2ERatePage(0.9241)));
+        iex.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25)});
+        d2e.SetDefaultAnswer(ScriptedAnswer{.body = D2ERatePage(0.9241)});
     }
 
     void sourceFollowsTheMarketState_data() {
@@ -83,7 +76,7 @@ private slots:
         QSignalSpy idle(cycle.get(), &RefreshCycle::idle);
         const int d2eBefore = d2e.RequestCount();
         const int iexBefore = iex.RequestCount();
-        d2e.Enqueue(Page(D2ERatePage(0.9241), 300));
+        d2e.Enqueue(ScriptedAnswer{.body = D2ERatePage(0.9241), .delayMs = 300});
 
         bool closed = true;
         cycle->RefreshRate([&closed] { return closed; });
@@ -123,7 +116,7 @@ private slots:
         RateReading reading;
         auto cycle = Cycle(reading);
         QSignalSpy finished(cycle.get(), &RefreshCycle::readingFinished);
-        iex.Enqueue(Page(IEXRatePage(1.0834, 0.25), 5000));
+        iex.Enqueue(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = 5000});
 
         int ticks = 0;
         QTimer ticker;

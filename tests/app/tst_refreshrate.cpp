@@ -21,13 +21,6 @@ namespace {
 const QDateTime OpenTime(QDate(2026, 3, 10), QTime(12, 0));   // a Tuesday
 const QDateTime ClosedTime(QDate(2026, 3, 14), QTime(12, 0)); // a Saturday
 
-ScriptedAnswer Page(const QByteArray& body, int delayMs = 0) {
-    ScriptedAnswer answer;
-    answer.body = body;
-    answer.delayMs = delayMs;
-    return answer;
-}
-
 } // namespace
 
 // The main window's side of a reading: what it shows after success and failure, and that it
@@ -75,8 +68,8 @@ private slots:
 
     void init() {
         SharedRateReading() = RateReading{};
-        Iex.SetDefaultAnswer(Page(IEXRatePage(1.0834, 0.25)));
-        D2e.SetDefaultAnswer(Page(D2ERatePage(0.9241)));
+        Iex.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25)});
+        D2e.SetDefaultAnswer(ScriptedAnswer{.body = D2ERatePage(0.9241)});
     }
 
     void cleanup() {
@@ -127,9 +120,9 @@ private slots:
         const QString rateLine = Main->Label2->text();
         const QString timeLine = Main->Label3->text();
 
-        D2e.SetDefaultAnswer(Page(body));
+        D2e.SetDefaultAnswer(ScriptedAnswer{.body = body});
         Main->MarketClosed = false;
-        Iex.SetDefaultAnswer(Page(body));
+        Iex.SetDefaultAnswer(ScriptedAnswer{.body = body});
         Read();
         QCOMPARE(Main->Label1->text(), QStringLiteral("USD: "));
         QCOMPARE(Main->Label2->text(), rateLine);
@@ -143,7 +136,7 @@ private slots:
     // drag posted to the rate label moves it.
     void theWindowStaysResponsiveDuringAReading() {
         CreateWindows(OpenTime);
-        Iex.Enqueue(Page(IEXRatePage(1.0834, 0.25), 5000));
+        Iex.Enqueue(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = 5000});
         QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
         int ticks = 0;
         QTimer ticker;
@@ -172,7 +165,7 @@ private slots:
     // window above the others.
     void aTickShowsTheHourglassAndSetsTheWindowStyle() {
         CreateWindows(OpenTime);
-        Iex.Enqueue(Page(IEXRatePage(1.0834, 0.25), 300));
+        Iex.Enqueue(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = 300});
         QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
         Main->ShowLargeSize();
         Main->DownloadTimerTimer();
