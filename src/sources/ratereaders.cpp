@@ -25,6 +25,12 @@ bool SetResultCode(RateReading& reading, const FetchResult& page) {
     return false;
 }
 
+// A rate of 0 is no reading at all: everything stays as it was but the code.
+void RejectReading(RateReading& reading, const RateReading& before) {
+    reading = before;
+    reading.RateText = NoUsablePageCode;
+}
+
 // The (at most) 2048 characters after the first occurrence of key, or nothing.
 std::optional<QString> WindowAfter(const QString& key, const QString& text) {
     const qsizetype at = text.indexOf(key);
@@ -53,6 +59,7 @@ FetchOptions D2EFetchOptions() {
 void ReadIEXRate(RateReading& reading, const FetchResult& page, const QDateTime& now,
                  const RegionalSettings& regional) {
     const QChar separator = regional.decimalSeparator;
+    const RateReading before = reading;
     reading.RateText.clear();
     reading.ChangeText.clear();
     reading.PercentText.clear();
@@ -68,7 +75,7 @@ void ReadIEXRate(RateReading& reading, const FetchResult& page, const QDateTime&
     // The page quotes the euro in dollars; a price of 0 cannot be inverted.
     const double price = ParseNumber(TextBefore(u'<', text));
     if (price == 0.0) {
-        reading.RateText = NoUsablePageCode;
+        RejectReading(reading, before);
         return;
     }
 
@@ -105,6 +112,7 @@ void ReadIEXRate(RateReading& reading, const FetchResult& page, const QDateTime&
 void ReadD2ERate(RateReading& reading, const FetchResult& page, const QDateTime& now,
                  const RegionalSettings& regional) {
     const QChar separator = regional.decimalSeparator;
+    const RateReading before = reading;
     reading.ChangeText.clear();
     reading.PercentText.clear();
     if (SetResultCode(reading, page))
@@ -120,7 +128,7 @@ void ReadD2ERate(RateReading& reading, const FetchResult& page, const QDateTime&
     const double rate = ParseNumber(rateText);
     // The percentage divides by the rate.
     if (rate == 0.0) {
-        reading.RateText = NoUsablePageCode;
+        RejectReading(reading, before);
         return;
     }
 

@@ -273,34 +273,40 @@ private slots:
     }
 
     // What each reader leaves when it gets no usable page: the code in RateText, the texts it
-    // clears at its start empty, everything else as before.
+    // clears at its start empty (a rate of 0 leaves even those), everything else as before.
     void resultCodes_data() {
         QTest::addColumn<bool>("iex");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("sessionOpened");
         QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("textsKept");
 
         const QString iexShort = QStringLiteral("<i id=\"190143785LastPrice\">1,0834</i>");
         const QString d2eShort = QStringLiteral("<p id=\"ratesC1Value\">0,9241</p>");
         for (const bool iex : {true, false}) {
             const char* reader = iex ? "IEX" : "D2E";
             const QString shortPage = iex ? iexShort : d2eShort;
-            QTest::addRow("%s nothing arrived", reader) << iex << QString() << true << "-1";
-            QTest::addRow("%s no session", reader) << iex << QString() << false << "-2";
-            QTest::addRow("%s Default.htm", reader) << iex << "Default.htm" << true << "-2";
+            QTest::addRow("%s nothing arrived", reader)
+                << iex << QString() << true << "-1" << false;
+            QTest::addRow("%s no session", reader) << iex << QString() << false << "-2" << false;
+            QTest::addRow("%s Default.htm", reader)
+                << iex << "Default.htm" << true << "-2" << false;
             QTest::addRow("%s 49 characters", reader)
-                << iex << shortPage + QString(49 - shortPage.size(), u' ') << true << "-2";
+                << iex << shortPage + QString(49 - shortPage.size(), u' ') << true << "-2" << false;
             QTest::addRow("%s page without its key", reader)
-                << iex << QString(500, u'x') << true << "-2";
+                << iex << QString(500, u'x') << true << "-2" << false;
         }
         QTest::newRow("IEX price reads as 0")
-            << true << IEXPage(QStringLiteral("n.v.t."), QStringLiteral("+0,25%")) << true << "-2";
+            << true << IEXPage(QStringLiteral("n.v.t."), QStringLiteral("+0,25%")) << true << "-2"
+            << true;
         QTest::newRow("IEX price of zero")
-            << true << IEXPage(QStringLiteral("0,0000"), QStringLiteral("+0,25%")) << true << "-2";
+            << true << IEXPage(QStringLiteral("0,0000"), QStringLiteral("+0,25%")) << true << "-2"
+            << true;
         QTest::newRow("D2E rate reads as 0")
-            << false << D2EPage(QStringLiteral("--")) << true << "-2";
+            << false << D2EPage(QStringLiteral("--")) << true << "-2" << true;
         QTest::newRow("D2E key without its tag end")
-            << false << QString(100, u'x') + QStringLiteral("ratesC1Value 0,9241") << true << "-2";
+            << false << QString(100, u'x') + QStringLiteral("ratesC1Value 0,9241") << true << "-2"
+            << false;
     }
     void resultCodes() {
         QFETCH(bool, iex);
@@ -315,9 +321,10 @@ private slots:
         else
             ReadD2ERate(reading, page, ReadingTime, Regional(u','));
 
+        QFETCH(bool, textsKept);
         QTEST(reading.RateText, "code");
-        QVERIFY(reading.ChangeText.isEmpty());
-        QVERIFY(reading.PercentText.isEmpty());
+        QCOMPARE(reading.ChangeText, textsKept ? Earlier().ChangeText : QString());
+        QCOMPARE(reading.PercentText, textsKept ? Earlier().PercentText : QString());
         QVERIFY(SameRates(reading, Earlier()));
     }
 
