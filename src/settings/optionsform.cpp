@@ -3,6 +3,7 @@
 #include "settings/appliedsettings.h"
 #include "settings/mainwindowcontrols.h"
 #include "settings/programidentity.h"
+#include "widgets/verdanafont.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -54,10 +55,7 @@ QPushButton* ColourButton(const QString& text, QWidget* parent, const QRect& rec
 TOptionsForm::TOptionsForm(const SettingsStore& store, MainWindowControls& mainWindow,
                            QWidget* parent)
     : QDialog(parent), Store(store), MainWindow(mainWindow) {
-    QFont font(QStringLiteral("Verdana"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(14);
-    setFont(font);
+    setFont(VerdanaFont(14));
 
     GroupBox1 = Group(QStringLiteral(" DownloadTimer "), this, {13, 10, 253, 89});
     DownloadCheck = Place(new QCheckBox(QStringLiteral("DownloadTimer Aan"), GroupBox1), 9, 26);
