@@ -16,7 +16,8 @@ constexpr int Handled[] = {SIGTERM, SIGINT};
 void WriteSignal(int signalNumber) {
     const int savedErrno = errno;
     const char byte = static_cast<char>(signalNumber);
-    // A full pipe means an earlier signal is still unread: ending once is enough.
+    // Never blocks: a full socket means an earlier signal is still unread, and ending once is
+    // enough.
     [[maybe_unused]] const ssize_t written = ::write(Pair[0], &byte, 1);
     errno = savedErrno;
 }
@@ -26,7 +27,7 @@ void WriteSignal(int signalNumber) {
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (Pair[0] != -1)
         throw std::logic_error("termination signals are already watched");
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, Pair) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, Pair) != 0)
         throw std::runtime_error("no socket pair for the termination signals");
 
     Notifier = new QSocketNotifier(Pair[1], QSocketNotifier::Read, this);
