@@ -41,7 +41,6 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     QCoreApplication::setOrganizationName(ProductName);
     QCoreApplication::setApplicationName(ProductName);
-    QGuiApplication::setApplicationDisplayName(ProductName);
     // The main window alone ends the program, whatever other window is open.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
