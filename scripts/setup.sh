@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build clang-format pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libegl-dev libvulkan-dev
   fonts-dejavu-core
-  xvfb xauth x11-apps
+  xvfb xauth
 )
 
 missing=()
