@@ -13,6 +13,7 @@ struct ScriptedAnswer {
     // Close the connection after this many body bytes (the head still announces the whole
     // body); negative sends the whole body.
     qsizetype cutAfter = -1;
-    bool silent = false;                                   // read the request and never answer
+    bool hangAfterCut = false; // after cutAfter body bytes keep the connection open, silent
+    bool silent = false;       // read the request and never answer
     QList<std::pair<QByteArray, QByteArray>> headers = {}; // sent after the standard ones
 };

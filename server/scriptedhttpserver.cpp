@@ -37,6 +37,7 @@ void ScriptedHttpServer::Respond(QTcpSocket* socket, const HttpRequest& request)
         socket->write(
             ResponseHead(answer.status, answer.body.size(), DefaultContentType, answer.headers) +
             answer.body.left(answer.cutAfter));
-        socket->disconnectFromHost();
+        if (!answer.hangAfterCut)
+            socket->disconnectFromHost();
     });
 }

@@ -25,7 +25,8 @@ PageFetcher::PageFetcher(QObject* parent)
     connect(attemptTimer, &QTimer::timeout, this, [this] {
         qCDebug(lcSources) << "attempt" << result.attempts + 1 << "on" << url.toDisplayString()
                            << "timed out";
-        ReadPieces(true);
+        // A page that never finished is no page: the attempt counts as one without text.
+        result.text.clear();
         EndAttempt();
     });
 }
@@ -77,29 +78,31 @@ void PageFetcher::StartAttempt() {
         if (reply->error() != QNetworkReply::NoError)
             qCDebug(lcSources) << "attempt" << result.attempts + 1 << "on" << url.toDisplayString()
                                << "ended:" << reply->errorString();
-        ReadPieces(true);
-        EndAttempt();
+        if (!ReadPieces(true))
+            EndAttempt();
     });
     attemptTimer->start(options.attemptTimeoutMs);
 }
 
 // Reads whole pieces only while the body is still coming, so pieces start at fixed offsets of
 // the body; at its end (or when the attempt is cut short) the last, shorter piece follows. Each
-// piece counts up to its first NUL byte.
-void PageFetcher::ReadPieces(bool toEnd) {
+// piece counts up to its first NUL byte. True when the cap ended the attempt; the caller then
+// leaves it alone, as the next attempt or fetch may already be running.
+bool PageFetcher::ReadPieces(bool toEnd) {
     while (reply &&
            (reply->bytesAvailable() >= PieceSize || (toEnd && reply->bytesAvailable() > 0))) {
         const QByteArray piece = reply->read(PieceSize);
         if (piece.isEmpty())
-            return;
+            return false;
         const qsizetype nul = piece.indexOf('\0');
         result.text += QString::fromLatin1(nul < 0 ? piece : piece.left(nul));
         // The cap is reached: the rest of the body is not read.
         if (options.sizeCap > 0 && result.text.size() >= options.sizeCap) {
             EndAttempt();
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 void PageFetcher::EndAttempt() {

@@ -15,7 +15,8 @@ struct FetchOptions {
     // there is kept, the next one is never read); 0 reads the whole body.
     qsizetype sizeCap = 0;
     bool reload = true; // true: always from the server; false: ask proxies not to cache
-    // An attempt still running after this long is abandoned, keeping what it brought.
+    // An attempt still running after this long brought no text: what it read is dropped and
+    // the next attempt starts.
     int attemptTimeoutMs = 20000;
 };
 
@@ -45,7 +46,7 @@ signals:
 
 private:
     void StartAttempt();
-    void ReadPieces(bool toEnd);
+    bool ReadPieces(bool toEnd);
     void EndAttempt();
     void Finish();
 

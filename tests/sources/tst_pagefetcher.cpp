@@ -212,6 +212,39 @@ private slots:
         QCOMPARE(server->RequestCount(), 2);
     }
 
+    // Part of a body and then silence: the time-out drops it and the next attempt follows.
+    void partOfABodyThenSilenceIsRetried() {
+        ScriptedAnswer stalled = Answer(QByteArray(3000, 'k'));
+        stalled.cutAfter = 2500;
+        stalled.hangAfterCut = true;
+        server->Enqueue(stalled);
+        server->Enqueue(Answer(D2EPage()));
+        FetchResult result;
+        QVERIFY(Fetch(QuickOptions(2), result));
+        QCOMPARE(result.text, QString::fromLatin1(D2EPage()));
+        QCOMPARE(result.attempts, 2);
+    }
+
+    // A fetch started from the finished signal of one that the cap ended makes its own
+    // attempts: the first one is not taken for the ended fetch's.
+    void aFetchStartedWhenTheCapEndedOneKeepsItsAttempts() {
+        server->Enqueue(Answer(QByteArray(9500, 'x')));
+        server->Enqueue(Answer({}));
+        server->Enqueue(Answer(D2EPage()));
+        PageFetcher fetcher;
+        QList<FetchResult> results;
+        connect(&fetcher, &PageFetcher::finished, this, [&](const FetchResult& result) {
+            results.append(result);
+            if (results.size() == 1)
+                QVERIFY(fetcher.FetchPage(server->Url(), D2EFetchOptions()));
+        });
+        QVERIFY(fetcher.FetchPage(server->Url(), D2EFetchOptions()));
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), 2, 10000);
+        QCOMPARE(results.at(1).attempts, 2);
+        QCOMPARE(results.at(1).text, QString::fromLatin1(D2EPage()));
+        QCOMPARE(server->RequestCount(), 3);
+    }
+
     void slowAnswerWithinTimeOutIsRead() {
         ScriptedAnswer slow = Answer(D2EPage());
         slow.delayMs = 100;
