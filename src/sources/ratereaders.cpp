@@ -72,16 +72,19 @@ void ReadIEXRate(RateReading& reading, const FetchResult& page, const QDateTime&
         return;
     }
     QString text = TextAfter(u'>', *afterPrice);
-    // The page quotes the euro in dollars; a price of 0 cannot be inverted.
-    const double price = ParseNumber(TextBefore(u'<', text));
-    if (price == 0.0) {
+    // The page quotes the euro in dollars. Rounded through the text, so RateText and
+    // CurrentRate agree exactly; a price that gives no rate (0, or so large or small that its
+    // inverse rounds to 0 or overflows) is no reading.
+    const double inverse = 1.0 / ParseNumber(TextBefore(u'<', text));
+    const QString rateText =
+        std::isfinite(inverse) ? FormatFixed(2, 4, inverse, separator) : QString();
+    if (ParseNumber(rateText) == 0.0) {
         RejectReading(reading, before);
         return;
     }
 
     const double previousRate = reading.CurrentRate;
-    // Rounded through the text, so RateText and CurrentRate agree exactly.
-    reading.RateText = FormatFixed(2, 4, 1.0 / price, separator);
+    reading.RateText = rateText;
     reading.CurrentRate = ParseNumber(reading.RateText);
     if (reading.FirstReading) {
         reading.FirstReading = false;
@@ -105,8 +108,8 @@ void ReadIEXRate(RateReading& reading, const FetchResult& page, const QDateTime&
         FormatFixed(2, 4, ParseNumber(reading.RateText) * relative / 100, separator);
     // The previous close in dollar terms, as rounded through the texts.
     reading.BaseRate = reading.CurrentRate - ParseNumber(reading.ChangeText);
-    reading.DateTimeText = now.toString(regional.dateTimeFormat);
-    reading.TimeText = now.toString(regional.timeFormat);
+    reading.DateTimeText = regional.locale.toString(now, regional.dateTimeFormat);
+    reading.TimeText = regional.locale.toString(now, regional.timeFormat);
 }
 
 void ReadD2ERate(RateReading& reading, const FetchResult& page, const QDateTime& now,
@@ -152,5 +155,5 @@ void ReadD2ERate(RateReading& reading, const FetchResult& page, const QDateTime&
     // A change as large as the rate itself: it was measured against 0.
     if (reading.PercentText == u"100,00%")
         reading.PercentText = QStringLiteral("***%");
-    reading.TimeText = now.toString(regional.timeFormat);
+    reading.TimeText = regional.locale.toString(now, regional.timeFormat);
 }

@@ -13,8 +13,9 @@ FetchOptions D2EFetchOptions();
 
 // Each reader turns one fetched page into the reading, or leaves "-1" (no attempt brought
 // text) or "-2" (no usable page) in RateText. "now" is the time of the reading. A page without
-// its key, or whose value reads as 0, gives "-2" and leaves the rates and the other texts as
-// they were (the texts the reader clears at its start stay empty).
+// its key gives "-2" like any unusable page: the texts the reader clears at its start stay
+// empty, the rest as it was. A value that gives no rate (0) gives "-2" and leaves everything
+// else as it was before the reading.
 void ReadIEXRate(RateReading& reading, const FetchResult& page, const QDateTime& now,
                  const RegionalSettings& regional);
 void ReadD2ERate(RateReading& reading, const FetchResult& page, const QDateTime& now,

@@ -52,6 +52,7 @@ RegionalSettings RegionalSettingsFrom(const QLocale& locale) {
     const QString longTime = locale.timeFormat(QLocale::LongFormat);
     settings.dateTimeFormat = locale.dateFormat(QLocale::ShortFormat) + u' ' + longTime;
     settings.timeFormat = WithoutZone(longTime);
+    settings.locale = locale;
     return settings;
 }
 

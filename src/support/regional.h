@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QChar>
+#include <QLocale>
 #include <QString>
-
-class QLocale;
 
 // The user's regional notation, read once from the locale and passed to whatever formats
 // numbers or times, so tests can pin it.
@@ -12,6 +11,7 @@ struct RegionalSettings {
     QChar groupSeparator = u'.';
     QString dateTimeFormat = QStringLiteral("dd-MM-yyyy HH:mm:ss"); // short date + long time
     QString timeFormat = QStringLiteral("HH:mm:ss");                // long time, no zone name
+    QLocale locale = QLocale::c(); // writes the formats: its AM/PM markers and digits
 };
 
 RegionalSettings RegionalSettingsFrom(const QLocale& locale);

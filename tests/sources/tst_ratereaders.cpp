@@ -299,6 +299,12 @@ private slots:
         QTest::newRow("IEX price reads as 0")
             << true << IEXPage(QStringLiteral("n.v.t."), QStringLiteral("+0,25%")) << true << "-2"
             << true;
+        QTest::newRow("IEX price whose inverse rounds to 0")
+            << true << IEXPage(QStringLiteral("30000,0"), QStringLiteral("+0,25%")) << true << "-2"
+            << true;
+        QTest::newRow("IEX price whose inverse overflows")
+            << true << IEXPage("0," + QString(320, u'0') + "1", QStringLiteral("+0,25%")) << true
+            << "-2" << true;
         QTest::newRow("IEX price of zero")
             << true << IEXPage(QStringLiteral("0,0000"), QStringLiteral("+0,25%")) << true << "-2"
             << true;
@@ -354,19 +360,24 @@ private slots:
     void timeTexts_data() {
         QTest::addColumn<QTime>("time");
         QTest::addColumn<QString>("timeFormat");
+        QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("timeText");
-        QTest::newRow("24 hours") << QTime(14, 5, 9) << "HH:mm:ss"
-                                  << "14:05:09";
-        QTest::newRow("midnight") << QTime(0, 0, 0) << "HH:mm:ss"
-                                  << "00:00:00";
-        QTest::newRow("AM/PM marker") << QTime(14, 5, 9) << "h:mm:ss AP"
-                                      << "2:05:09 PM";
+        const QLocale c = QLocale::c();
+        QTest::newRow("24 hours") << QTime(14, 5, 9) << "HH:mm:ss" << c << "14:05:09";
+        QTest::newRow("midnight") << QTime(0, 0, 0) << "HH:mm:ss" << c << "00:00:00";
+        QTest::newRow("AM/PM marker") << QTime(14, 5, 9) << "h:mm:ss AP" << c << "2:05:09 PM";
+        // The locale writes its own markers.
+        QTest::newRow("Korean marker")
+            << QTime(14, 5, 9) << "AP h:mm:ss" << QLocale(QLocale::Korean, QLocale::SouthKorea)
+            << QString::fromUtf8("오후 2:05:09");
     }
     void timeTexts() {
         QFETCH(QTime, time);
         QFETCH(QString, timeFormat);
+        QFETCH(QLocale, locale);
         RegionalSettings regional = Regional(u',');
         regional.timeFormat = timeFormat;
+        regional.locale = locale;
         regional.dateTimeFormat = QStringLiteral("dd-MM-yyyy ") + timeFormat;
         const QDateTime now(QDate(2026, 12, 7), time);
 
