@@ -38,12 +38,23 @@ void RefreshCycle::OnFetched(const FetchResult& result) {
     const QString prefix = closedSource_ ? QStringLiteral("D2E: ") : QStringLiteral("USD: ");
     qCInfo(lcSources).noquote() << ReadingLogLine(prefix, rateReading_);
 
+    // Still reading while the window takes the reading in: a request made meanwhile waits for
+    // the next one. An error there must not leave the cycle stuck.
+    try {
+        emit readingFinished(prefix);
+    } catch (...) {
+        Settle();
+        throw;
+    }
+    Settle();
+}
+
+void RefreshCycle::Settle() {
     reading_ = false;
-    emit readingFinished(prefix);
-    if (pending_ && !reading_) {
+    if (pending_) {
         pending_ = false;
         Start();
-    } else if (!reading_) {
+    } else {
         emit idle();
     }
 }

@@ -37,6 +37,8 @@ signals:
 private:
     void Start();
     void OnFetched(const FetchResult& result);
+    // Ends a reading: the merged request starts now, or the cycle is idle.
+    void Settle();
 
     RateReading& rateReading_;
     ServiceConfig services_;
