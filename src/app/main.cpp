@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 #include "app/windows.h"
 #include "platform/application.h"
+#include "platform/applog.h"
 #include "platform/terminationsignals.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
@@ -8,9 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcStart, "qzrate.app")
 
 namespace {
 
@@ -21,7 +19,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
-            qCInfo(lcStart) << "first paint after" << SinceStart.elapsed() << "ms";
+            qCInfo(lcApp) << "first paint after" << SinceStart.elapsed() << "ms";
             watched->removeEventFilter(this);
         }
         return false;

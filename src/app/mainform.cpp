@@ -4,6 +4,7 @@
 #include "app/marketclock.h"
 #include "app/messageform.h"
 #include "app/ratepresentation.h"
+#include "platform/applog.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
@@ -15,6 +16,7 @@
 #include "widgets/glyphs.h"
 #include "widgets/verdanafont.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,7 +25,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -31,8 +32,6 @@
 #include <QWindow>
 
 #include <exception>
-
-Q_LOGGING_CATEGORY(lcMainForm, "qzrate.app")
 
 namespace {
 
@@ -295,6 +294,12 @@ void TMainForm::ArrangeWindow() {
     LineUpRateLabels();
     for (QToolButton* button : {ButtonInfo, ButtonMax, ButtonMin, ButtonCheck})
         button->show();
+    // With the alarm off no alarm button shows; before the first reading (rate 0) the alarm
+    // check changes nothing else.
+    if (!SharedAppliedSettings().AlarmOn) {
+        for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
+            button->hide();
+    }
 
     MarketClosed = IsMarketClosedNow();
     if (LargeMode)
@@ -457,15 +462,29 @@ void TMainForm::FormaatClick() {
     else
         ShowLargeSize();
     ShowRateLabels();
-    Store.WriteBool(QStringLiteral("Normale Modus"), !LargeMode);
+    // The size has changed either way; a store that cannot be written is not reported.
+    try {
+        Store.WriteBool(QStringLiteral("Normale Modus"), !LargeMode);
+    } catch (const std::exception& error) {
+        qCWarning(lcApp) << "size mode not stored:" << error.what();
+    }
 }
 
 void TMainForm::InstellingenClick() {
+    // Above this window even when it stays on top in large mode.
+    OptionsForm->winId();
+    OptionsForm->windowHandle()->setTransientParent(windowHandle());
     OptionsForm->exec();
 }
 
 void TMainForm::AfsluitenClick() {
-    OptionsForm->SaveSettings();
+    // The program ends even when the settings cannot be stored; the error is still reported.
+    try {
+        OptionsForm->SaveSettings();
+    } catch (...) {
+        close();
+        throw;
+    }
     close();
 }
 
@@ -501,8 +520,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     const QPoint at = mouse->position().toPoint();
     switch (type) {
     case QEvent::MouseButtonPress:
-        // Wayland lets no window place itself; the compositor moves it instead.
-        if (mouse->button() == Qt::LeftButton && OnWayland() && windowHandle()) {
+        // Wayland lets no window place itself; the compositor moves it instead. Buttons and
+        // edit boxes keep their press there, or they could not be clicked.
+        if (mouse->button() == Qt::LeftButton && OnWayland() && windowHandle() &&
+            !qobject_cast<QAbstractButton*>(watched) && !qobject_cast<QLineEdit*>(watched)) {
             windowHandle()->startSystemMove();
             return true;
         }
@@ -530,6 +551,6 @@ void TMainForm::FormDestroy() {
         Store.WriteInteger(QStringLiteral("MainTop"), y());
         Store.WriteInteger(QStringLiteral("MainLeft"), x());
     } catch (const std::exception& error) {
-        qCWarning(lcMainForm) << "window position not stored:" << error.what();
+        qCWarning(lcApp) << "window position not stored:" << error.what();
     }
 }

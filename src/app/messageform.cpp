@@ -76,10 +76,12 @@ void TMessageForm::ShowTimed(int Top, int Left, int Height, int Width, const QSt
         screen = QGuiApplication::primaryScreen();
     measure.ScreenHeight = screen->geometry().height();
 
-    MessageMemo->moveCursor(QTextCursor::End);
     // A running count starts again, so a newer message always gets its full interval.
     Timer->setInterval(IntervalMs);
     setGeometry(MessageGeometry(measure, reference));
+    // After the resize, so the end of the text is in view at the final size.
+    MessageMemo->moveCursor(QTextCursor::End);
+    MessageMemo->ensureCursorVisible();
     show();
     raise();
     QCoreApplication::processEvents();

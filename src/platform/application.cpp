@@ -1,11 +1,10 @@
 #include "platform/application.h"
 
-#include <QLoggingCategory>
+#include "platform/applog.h"
+
 #include <QMessageBox>
 
 #include <exception>
-
-Q_LOGGING_CATEGORY(lcErrors, "qzrate.app")
 
 namespace {
 
@@ -38,6 +37,6 @@ void Application::SetErrorReporter(ErrorReporter reporter) {
 }
 
 void Application::ShowException(const QString& message) {
-    qCWarning(lcErrors) << "unhandled error:" << message;
+    qCWarning(lcApp) << "unhandled error:" << message;
     Reporter()(message);
 }

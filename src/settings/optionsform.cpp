@@ -1,15 +1,16 @@
 #include "settings/optionsform.h"
 
+#include "platform/applog.h"
 #include "settings/appliedsettings.h"
 #include "settings/mainwindowcontrols.h"
 #include "settings/programidentity.h"
+#include "widgets/clrbtn.h"
 #include "widgets/verdanafont.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -17,8 +18,6 @@
 
 #include <algorithm>
 #include <exception>
-
-Q_LOGGING_CATEGORY(lcOptions, "qzrate.settings")
 
 namespace {
 
@@ -38,15 +37,11 @@ QGroupBox* Group(const QString& title, QWidget* parent, const QRect& rect) {
     return box;
 }
 
-QPushButton* ColourButton(const QString& text, QWidget* parent, const QRect& rect) {
-    auto* button = new QPushButton(text, parent);
+TClrBtn* ColourButton(const QString& text, QWidget* parent, const QRect& rect) {
+    auto* button = new TClrBtn(text, parent);
     button->setGeometry(rect);
-    QFont font = button->font();
-    font.setPixelSize(16);
-    button->setFont(font);
-    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; border: 1px solid gray; }"
-                                         "QPushButton:hover { background: %2; }")
-                              .arg(DialogColour.name(), HoverColour.name()));
+    button->setFont(VerdanaFont(16));
+    button->SetColours(DialogColour, HoverColour);
     return button;
 }
 
@@ -143,9 +138,14 @@ void TOptionsForm::LoadSettings() {
         const qint64 seconds = qint64(minutes) * 60;
         SecondsEdit->setValue(int(std::clamp<qint64>(seconds, MinSeconds, MaxSeconds)));
         // Stored in its new form before the old one goes: the main window's first showing
-        // reloads the dialog, and the interval must not fall back to the default there.
-        Store.WriteInteger(QStringLiteral("Aantal seconden"), SecondsEdit->value());
-        Store.DeleteValue(minutesName);
+        // reloads the dialog, and the interval must not fall back to the default there. A store
+        // that cannot be written keeps the old form for the next start.
+        try {
+            Store.WriteInteger(QStringLiteral("Aantal seconden"), SecondsEdit->value());
+            Store.DeleteValue(minutesName);
+        } catch (const std::exception& error) {
+            qCWarning(lcApp) << "interval not converted to seconds:" << error.what();
+        }
     } else {
         SecondsEdit->setValue(Store.ReadInteger(QStringLiteral("Aantal seconden"), 30));
     }
@@ -223,6 +223,6 @@ void TOptionsForm::FormDestroy() {
         LoadSettings();
         SaveSettings();
     } catch (const std::exception& error) {
-        qCWarning(lcOptions) << "settings not stored at the end:" << error.what();
+        qCWarning(lcApp) << "settings not stored at the end:" << error.what();
     }
 }

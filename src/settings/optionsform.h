@@ -8,7 +8,7 @@ class MainWindowControls;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
-class QPushButton;
+class TClrBtn;
 class QRadioButton;
 class QSpinBox;
 
@@ -50,12 +50,12 @@ public:
     QCheckBox* GeluidCheck;
     QGroupBox* GroupBox4;
     QCheckBox* UpdatesCheck;
-    QPushButton* BtnCheck;
+    TClrBtn* BtnCheck;
     QGroupBox* ModusBox;
     QRadioButton* RadioNormal;
     QRadioButton* RadioGroot;
-    QPushButton* BtnOK;
-    QPushButton* BtnCancel;
+    TClrBtn* BtnOK;
+    TClrBtn* BtnCancel;
 
 private:
     void BtnOKClick();

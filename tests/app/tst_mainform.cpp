@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +50,9 @@ private slots:
     void infoButtonOpensInfoMenu();
     void secondShowingChangesNothing();
     void closingStoresSettingsAndPosition();
+    void closingEndsEvenWhenTheStoreFails();
+    void alarmButtonsFollowTheAlarmSetting_data();
+    void alarmButtonsFollowTheAlarmSetting();
 
 private:
     // Creates the window set on the test's store; the main window sees a Full HD screen.
@@ -331,6 +336,38 @@ void TestMainForm::closingStoresSettingsAndPosition() {
     QCOMPARE(closed.count(), 1);
     QVERIFY(!Main->isVisible());
     QCOMPARE(Store().ReadString("DownloadTimer Aan", QString()), QStringLiteral("0"));
+}
+
+void TestMainForm::closingEndsEvenWhenTheStoreFails() {
+    CreateWindows();
+    ShowMainForm();
+    QSignalSpy closed(Main, &TMainForm::Closed);
+    // A folder in the store file's place cannot be written.
+    QFile::remove(IniPath);
+    QVERIFY(QDir().mkpath(IniPath));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, Main->AfsluitenClick());
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!Main->isVisible());
+}
+
+void TestMainForm::alarmButtonsFollowTheAlarmSetting_data() {
+    QTest::addColumn<QString>("alarm");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("alarm on") << "1" << true;
+    QTest::newRow("alarm off") << "0" << false;
+}
+
+// Before the first reading the three alarm buttons share their spot with the alarm on, and
+// none shows with it off.
+void TestMainForm::alarmButtonsFollowTheAlarmSetting() {
+    QFETCH(QString, alarm);
+    QFETCH(bool, shown);
+    Store().WriteString(QStringLiteral("Alarm Aan"), alarm);
+    CreateWindows();
+    ShowMainForm();
+    for (const QToolButton* button : {Main->ButtonMax, Main->ButtonMin, Main->ButtonCheck})
+        QCOMPARE(button->isVisible(), shown);
+    QVERIFY(Main->ButtonInfo->isVisible());
 }
 
 QTEST_MAIN(TestMainForm)

@@ -3,6 +3,7 @@
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
+#include "widgets/clrbtn.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>

@@ -1,0 +1,3 @@
+#include "platform/applog.h"
+
+Q_LOGGING_CATEGORY(lcApp, "qzrate.app")
