@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 #include "app/mainformlogic.h"
 #include "app/windows.h"
+#include "markettimes.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
@@ -20,13 +21,6 @@
 #include <QToolButton>
 
 #include <memory>
-
-namespace {
-
-const QDateTime OpenTime(QDate(2026, 3, 10), QTime(12, 0));   // a Tuesday
-const QDateTime ClosedTime(QDate(2026, 3, 14), QTime(12, 0)); // a Saturday
-
-} // namespace
 
 class TestMainForm : public QObject {
     Q_OBJECT

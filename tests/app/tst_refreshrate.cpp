@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 #include "app/messageform.h"
 #include "app/windows.h"
+#include "markettimes.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
 #include "settings/settingsstore.h"
@@ -15,13 +16,6 @@
 #include <QTextEdit>
 
 #include <memory>
-
-namespace {
-
-const QDateTime OpenTime(QDate(2026, 3, 10), QTime(12, 0));   // a Tuesday
-const QDateTime ClosedTime(QDate(2026, 3, 14), QTime(12, 0)); // a Saturday
-
-} // namespace
 
 // The main window's side of a reading: what it shows after success and failure, and that it
 // never waits for the network.
