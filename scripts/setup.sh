@@ -7,6 +7,9 @@ packages=(
   build-essential cmake ninja-build clang-format pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libegl-dev libvulkan-dev
   fonts-dejavu-core
+  libcurl4-openssl-dev ca-certificates
+  qt6-multimedia-dev pulseaudio pulseaudio-utils
+  iputils-ping xdg-utils
   xvfb xauth
 )
 
