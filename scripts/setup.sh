@@ -11,6 +11,7 @@ packages=(
   qt6-multimedia-dev pulseaudio pulseaudio-utils
   iputils-ping xdg-utils
   xvfb xauth
+  clang libclang-rt-14-dev llvm-14
 )
 
 missing=()
