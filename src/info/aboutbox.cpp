@@ -217,6 +217,13 @@ void TAboutBox::HomeBtnClick() {
                   });
 }
 
+void TAboutBox::reject() {
+    if (MainPanel->isHidden())
+        OKBtn1Click();
+    else
+        QDialog::reject();
+}
+
 void TAboutBox::showEvent(QShowEvent* event) {
     // Before the first frame is drawn, so that it already shows the texts at their place.
     FormPaint();

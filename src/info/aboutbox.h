@@ -38,6 +38,9 @@ public:
     void MailBtnClick();
     // The publisher's home page; a refusal shows a one-line message for 3 seconds.
     void HomeBtnClick();
+    // Escape leaves the author page as its OK button does, so the next showing starts on the
+    // main page.
+    void reject() override;
 
     // Seams, all set at creation to the real ones.
     Shell* Desktop;

@@ -30,7 +30,6 @@ QString PublisherRoot(const QUrl& publisher) {
 
 QString MailBody(const QStringList& lines) {
     QStringList encoded;
-    encoded.reserve(lines.size());
     for (const QString& line : lines)
         encoded.append(Encoded(line));
     return encoded.join(kLineSeparator);

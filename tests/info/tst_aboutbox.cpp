@@ -216,6 +216,11 @@ void TestAboutBox::authorPageAndBack() {
     QCOMPARE(Box->result(), int(QDialog::Accepted));
     Box->show();
     QVERIFY(Box->MainPanel->isVisible());
+    // Escape on the author page also returns to the main page.
+    QTest::mouseClick(Box->BtnAutor, Qt::LeftButton);
+    QTest::keyClick(Box.get(), Qt::Key_Escape);
+    QVERIFY(!Box->isVisible());
+    QVERIFY(Box->MainPanel->isVisibleTo(Box.get()));
 }
 
 void TestAboutBox::refusals_data() {

@@ -114,6 +114,7 @@ void TestFeedbackLinks::linksSurviveUrlParsing() {
 void TestFeedbackLinks::noPublisherGivesNoLink() {
     const AboutTexts texts = AboutTextsFor(QStringLiteral("ENU"));
     QCOMPARE(HomePageLink(texts, QUrl()), QString());
+    QCOMPARE(HomePageLink(texts, QUrl(QStringLiteral("file:///srv/"))), QString());
     QCOMPARE(WebFormLink(texts, QUrl(), {QStringLiteral("x")}, kProgram, kVersion), QString());
     // A base with a folder keeps it.
     QCOMPARE(HomePageLink(texts, QUrl(QStringLiteral("https://h.example/pub/"))),
