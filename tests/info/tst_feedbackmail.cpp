@@ -42,6 +42,8 @@ private slots:
     void route();
     void desktopEntryExec();
     void desktopShellRefusesWithoutHandler();
+    void brokenXdgMimeAnswersEmpty_data();
+    void brokenXdgMimeAnswersEmpty();
 
 private:
     // Registers a desktop entry with this Exec line as the handler of mailto links.
@@ -145,6 +147,9 @@ void TestFeedbackMail::desktopEntryExec() {
     QCOMPARE(DesktopEntryExec(QStringLiteral("noexec.desktop"), folders), QString());
     QCOMPARE(DesktopEntryExec(QStringLiteral("missing.desktop"), folders), QString());
     QCOMPARE(DesktopEntryExec(QString(), folders), QString());
+    // An id names a file below "applications", never one elsewhere.
+    WriteFile(DataHome + QStringLiteral("/outside.desktop"), "[Desktop Entry]\nExec=outside\n");
+    QCOMPARE(DesktopEntryExec(QStringLiteral("../outside.desktop"), folders), QString());
 }
 
 void TestFeedbackMail::desktopShellRefusesWithoutHandler() {
@@ -161,6 +166,34 @@ void TestFeedbackMail::desktopShellRefusesWithoutHandler() {
         QTRY_VERIFY_WITH_TIMEOUT(answered, 20000);
         QVERIFY(!accepted);
     }
+}
+
+void TestFeedbackMail::brokenXdgMimeAnswersEmpty_data() {
+    QTest::addColumn<QByteArray>("script"); // empty: no xdg-mime at all
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("hangs") << QByteArray("#!/bin/sh\nexec /bin/sleep 60\n");
+}
+
+void TestFeedbackMail::brokenXdgMimeAnswersEmpty() {
+    // Without an answer the mail button would stay disabled for good.
+    QFETCH(QByteArray, script);
+    const QString bin = Folder.filePath(QStringLiteral("bin-") + QTest::currentDataTag());
+    QVERIFY(QDir().mkpath(bin));
+    if (!script.isEmpty()) {
+        WriteFile(bin + QStringLiteral("/xdg-mime"), script);
+        QFile(bin + QStringLiteral("/xdg-mime")).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8());
+    bool answered = false;
+    QString handler = QStringLiteral("not asked");
+    QueryDefaultHandler(QStringLiteral("mailto"), this, [&](const QString& id) {
+        answered = true;
+        handler = id;
+    });
+    qputenv("PATH", path);
+    QTRY_VERIFY_WITH_TIMEOUT(answered, 30000);
+    QCOMPARE(handler, QString());
 }
 
 QTEST_GUILESS_MAIN(TestFeedbackMail)
