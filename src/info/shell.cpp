@@ -10,7 +10,7 @@ DesktopShell::DesktopShell(QObject* parent) : QObject(parent) {}
 void DesktopShell::Open(const QString& link, std::function<void(bool accepted)> done) {
     // The link is already percent-encoded; strict parsing keeps it exactly as built.
     const QUrl url = QUrl::fromEncoded(link.toUtf8(), QUrl::StrictMode);
-    if (!url.isValid() || url.scheme().isEmpty()) {
+    if (!url.isValid()) {
         done(false);
         return;
     }

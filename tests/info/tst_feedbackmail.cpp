@@ -139,7 +139,7 @@ void TestFeedbackMail::desktopEntryExec() {
     WriteFile(SystemData + QStringLiteral("/applications/vendor/mail.desktop"),
               "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nName=Mail\nExec= mail %u \n");
     WriteFile(DataHome + QStringLiteral("/applications/noexec.desktop"),
-              "[Desktop Entry]\nName=None\n[Other]\nExec=wrong\n");
+              "Exec=wrong\n[Desktop Entry]\nName=None\n[Other]\nExec=wrong\n");
     const QStringList folders{DataHome, SystemData};
     // Found in the second folder, below the vendor's subfolder, in its own group only.
     QCOMPARE(DesktopEntryExec(QStringLiteral("vendor-mail.desktop"), folders),
