@@ -1,12 +1,15 @@
-// Writes pictures of the program's windows, drawn off screen on a throw-away settings store:
+// Writes pictures of the program's windows, drawn off screen on a throw-away settings store,
+// in the language of the environment (LANG):
 //   qzrate-render <folder>
 #include "app/mainform.h"
 #include "app/messageform.h"
 #include "app/windows.h"
+#include "info/aboutbox.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
+#include "support/systeminfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,6 +48,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir scratch;
     qputenv("XDG_DATA_HOME", scratch.filePath("data").toUtf8());
+    SupportStartup();
     QApplication app(argc, argv);
     QApplication::setApplicationName(ProductName);
     if (argc != 2 || !scratch.isValid()) {
@@ -70,5 +74,11 @@ int main(int argc, char** argv) {
     windows.MessageForm->ShowTimed(main.y(), main.x(), main.height(), main.width(),
                                    QStringLiteral("Geen verbinding"), QString(), 5000);
     saved &= Save(*windows.MessageForm, folder, QStringLiteral("message.png"));
+    TAboutBox& about = *windows.AboutBox;
+    about.show();
+    saved &= Save(about, folder, QStringLiteral("about-main-page.png"));
+    about.AutorBtnClick();
+    saved &= Save(about, folder, QStringLiteral("about-author-page.png"));
+    about.hide();
     return saved ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "app/marketclock.h"
 #include "app/messageform.h"
 #include "app/ratepresentation.h"
+#include "info/aboutbox.h"
 #include "platform/applog.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
@@ -211,6 +212,7 @@ void TMainForm::CreateMenus() {
 
     InfoPopup = new QMenu(this);
     OverqzRate = InfoPopup->addAction(QStringLiteral("Over qzRate..."));
+    connect(OverqzRate, &QAction::triggered, this, &TMainForm::OverqzRateClick);
 }
 
 void TMainForm::RouteMouseEvents() {
@@ -490,6 +492,11 @@ void TMainForm::AfsluitenClick() {
 
 void TMainForm::ButtonInfoClick() {
     InfoPopup->popup(QPoint(x() + ButtonInfo->x() + 30, y() + ButtonInfo->y() + 20));
+}
+
+void TMainForm::OverqzRateClick() {
+    if (AboutBox)
+        AboutBox->exec();
 }
 
 void TMainForm::FormMouseDown(Qt::MouseButton button, int X, int Y) {
