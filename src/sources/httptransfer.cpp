@@ -76,6 +76,11 @@ bool HttpTransfer::Start(const QUrl& url, const Options& options, PieceHandler h
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!options.caCertificates.isEmpty()) {
+        curl_blob trusted{const_cast<char*>(options.caCertificates.constData()),
+                          size_t(options.caCertificates.size()), CURL_BLOB_COPY};
+        curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &trusted);
+    }
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(options.timeoutMs));
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer.data());

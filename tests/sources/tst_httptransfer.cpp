@@ -265,28 +265,58 @@ private slots:
         QTEST(HttpTransfer::RedirectAllowed(QUrl(from), QUrl(to)), "allowed");
     }
 
-    // A server whose certificate no one vouches for gets no request.
-    void untrustedCertificateFails() {
+    // Over TLS: the certificate is checked, and a redirect may not leave https for http.
+    void overTls_data() {
+        QTest::addColumn<bool>("trusted");
+        QTest::addColumn<QByteArray>("location"); // TLS and PLAIN: the two servers' ports
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("untrusted certificate")
+            << false << QByteArray() << int(Outcome::Failed) << "certificate" << QByteArray();
+        QTest::newRow("trusted certificate")
+            << true << QByteArray() << int(Outcome::Complete) << "" << QByteArray("secure");
+        QTest::newRow("redirect within https")
+            << true << QByteArray("https://127.0.0.1:TLS/next") << int(Outcome::Complete) << ""
+            << QByteArray("secure");
+        QTest::newRow("redirect down to http") << true << QByteArray("http://127.0.0.1:PLAIN/")
+                                               << int(Outcome::Failed) << "refused" << QByteArray();
+    }
+    void overTls() {
+        QFETCH(bool, trusted);
+        QFETCH(QByteArray, location);
+        server->SetDefaultAnswer({.body = "plain"});
         QSslServer tls;
         QSslConfiguration config = QSslConfiguration::defaultConfiguration();
         config.setLocalCertificate(QSslCertificate(UntrustedCertificate));
         config.setPrivateKey(QSslKey(UntrustedKey, QSsl::Ec));
         tls.setSslConfiguration(config);
         QVERIFY(tls.listen(QHostAddress::LocalHost));
+        const QByteArray target = location.replace("TLS", QByteArray::number(tls.serverPort()))
+                                      .replace("PLAIN", QByteArray::number(server->Port()));
         connect(&tls, &QSslServer::pendingConnectionAvailable, this, [&] {
-            auto* socket = static_cast<QSslSocket*>(tls.nextPendingConnection());
-            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 4\r\nConnection: close\r\n\r\npage");
-            socket->disconnectFromHost();
+            QTcpSocket* socket = tls.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, target] {
+                const bool first = socket->readAll().startsWith("GET / ");
+                socket->write(
+                    first && !target.isEmpty()
+                        ? "HTTP/1.1 302 Found\r\nLocation: " + target +
+                              "\r\nContent-Length: 0\r\n\r\n"
+                        : QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecure"));
+                socket->disconnectFromHost();
+            });
         });
         HttpTransfer transfer;
         QSignalSpy finished(&transfer, &HttpTransfer::finished);
-        QVERIFY(transfer.Start(QUrl(QStringLiteral("https://127.0.0.1:%1/").arg(tls.serverPort())),
-                               {}, Collect()));
+        const QUrl url(QStringLiteral("https://127.0.0.1:%1/").arg(tls.serverPort()));
+        QVERIFY(transfer.Start(url, {.caCertificates = trusted ? UntrustedCertificate : ""},
+                               Collect()));
         QVERIFY(finished.wait(10000));
-        QCOMPARE(transfer.Result(), Outcome::Failed);
-        QVERIFY2(transfer.ErrorString().contains(u"certificate"),
-                 qPrintable(transfer.ErrorString()));
-        QVERIFY(body.isEmpty());
+        QTEST(int(transfer.Result()), "outcome");
+        QFETCH(QString, error);
+        QVERIFY2(transfer.ErrorString().contains(error), qPrintable(transfer.ErrorString()));
+        QTEST(body, "body");
+        QCOMPARE(server->RequestCount(), 0); // never down to plain http
     }
 
     // A worker thread without an event loop of its own waits for its transfer.
