@@ -24,4 +24,5 @@ struct ScriptedAnswer {
     bool endlessHeader = false; // header lines without end after the status line
     bool endlessBody = false;   // the body over and over without end (Chunked or Close framing)
     int dripMs = 0;             // send one byte every dripMs instead of at full speed
+    bool keepAlive = false;     // offer to keep the connection and leave it open after the answer
 };

@@ -59,15 +59,17 @@ void ScriptedHttpServer::Respond(QTcpSocket* socket, const HttpRequest& request)
             const QByteArray body =
                 answer.cutAfter < 0 ? answer.body : answer.body.left(answer.cutAfter);
             const bool complete = answer.cutAfter < 0 && !answer.endlessBody;
-            fixed = ResponseHead(answer.status, length, DefaultContentType, headers) +
-                    (chunked ? Chunked(body, complete) : body);
+            QByteArray head = ResponseHead(answer.status, length, DefaultContentType, headers);
+            if (answer.keepAlive)
+                head.replace("Connection: close", "Connection: keep-alive");
+            fixed = head + (chunked ? Chunked(body, complete) : body);
             if (answer.endlessBody)
                 repeated = chunked ? Chunked(answer.body, false) : answer.body;
         }
         using End = AnswerStream::End;
-        const End end = answer.resetAfterCut  ? End::Reset
-                        : answer.hangAfterCut ? End::Hang
-                                              : End::Close;
+        const End end = answer.resetAfterCut                      ? End::Reset
+                        : answer.hangAfterCut || answer.keepAlive ? End::Hang
+                                                                  : End::Close;
         (new AnswerStream(socket, fixed, repeated, end, answer.dripMs))->Begin();
     });
 }

@@ -70,31 +70,37 @@ private slots:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("requests");
+        QTest::addColumn<QString>("error"); // part of the error text
 
         const ScriptedAnswer moved{.status = 302, .headers = {{"Location", "/next"}}};
         QTest::newRow("page") << QList{ScriptedAnswer{.body = "page"}} << int(Outcome::Complete)
-                              << 200 << 1;
+                              << 200 << 1 << QString("");
+        QTest::newRow("server keeps the connection")
+            << QList{ScriptedAnswer{.body = "page", .keepAlive = true}} << int(Outcome::Complete)
+            << 200 << 1 << QString("");
         QTest::newRow("error page is complete")
             << QList{ScriptedAnswer{.status = 404, .body = "gone"}} << int(Outcome::Complete) << 404
-            << 1;
+            << 1 << QString("");
         QTest::newRow("closed before its length")
             << QList{ScriptedAnswer{.body = QByteArray(5000, 'c'), .cutAfter = 3000}}
-            << int(Outcome::Failed) << 200 << 1;
+            << int(Outcome::Failed) << 200 << 1 << QString("bytes remaining");
         QTest::newRow("reset") << QList{ScriptedAnswer{.body = QByteArray(5000, 'c'),
                                                        .cutAfter = 3000,
                                                        .resetAfterCut = true}}
-                               << int(Outcome::Failed) << 200 << 1;
-        QTest::newRow("never answers")
-            << QList{ScriptedAnswer{.silent = true}} << int(Outcome::TimedOut) << 0 << 1;
+                               << int(Outcome::Failed) << 200 << 1 << QString("reset");
+        QTest::newRow("never answers") << QList{ScriptedAnswer{.silent = true}}
+                                       << int(Outcome::TimedOut) << 0 << 1 << QString("timed out");
         QTest::newRow("endless header")
-            << QList{ScriptedAnswer{.endlessHeader = true}} << int(Outcome::Failed) << 200 << 1;
+            << QList{ScriptedAnswer{.endlessHeader = true}} << int(Outcome::Failed) << 200 << 1
+            << QString("response header too large");
         QTest::newRow("five redirects are followed")
             << QList{moved, moved, moved, moved, moved, ScriptedAnswer{.body = "there"}}
-            << int(Outcome::Complete) << 200 << 6;
-        QTest::newRow("a sixth is not") << QList{moved} << int(Outcome::Failed) << 302 << 6;
+            << int(Outcome::Complete) << 200 << 6 << QString("");
+        QTest::newRow("a sixth is not")
+            << QList{moved} << int(Outcome::Failed) << 302 << 6 << QString("redirects");
         QTest::newRow("redirect away from http")
             << QList{ScriptedAnswer{.status = 301, .headers = {{"Location", "ftp://127.0.0.1/"}}}}
-            << int(Outcome::Failed) << 301 << 1;
+            << int(Outcome::Failed) << 301 << 1 << QString("refused");
     }
     void outcomes() {
         QFETCH(QList<ScriptedAnswer>, answers);
@@ -111,7 +117,9 @@ private slots:
         QTEST(int(transfer.Result()), "outcome");
         QTEST(transfer.HttpStatus(), "status");
         QTEST(server->RequestCount(), "requests");
-        QCOMPARE(transfer.ErrorString().isEmpty(), transfer.Result() == Outcome::Complete);
+        QFETCH(QString, error);
+        QCOMPARE(transfer.ErrorString().isEmpty(), error.isEmpty());
+        QVERIFY2(transfer.ErrorString().contains(error), qPrintable(transfer.ErrorString()));
         QVERIFY(AllClosed());
         QVERIFY(!finished.wait(100)); // once only
     }
