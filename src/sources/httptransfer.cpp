@@ -149,7 +149,7 @@ size_t HttpTransfer::OnHeader(char* data, size_t size, size_t count, void* self)
     transfer->headerBytes += qsizetype(length);
     if (transfer->headerBytes > MaxHeaderSize) {
         transfer->errorText = QStringLiteral("response header too large");
-        return 0;
+        return CURL_WRITEFUNC_ERROR;
     }
     const QByteArrayView line(data, qsizetype(length));
     if (line.size() < 9 || qstrnicmp(line.data(), "location:", 9) != 0)
@@ -165,7 +165,7 @@ size_t HttpTransfer::OnHeader(char* data, size_t size, size_t count, void* self)
     if (RedirectAllowed(from, to))
         return length;
     transfer->errorText = QStringLiteral("redirect to %1 refused").arg(to.toDisplayString());
-    return 0;
+    return CURL_WRITEFUNC_ERROR;
 }
 
 size_t HttpTransfer::OnBody(char* data, size_t size, size_t count, void* self) {
@@ -184,9 +184,9 @@ size_t HttpTransfer::OnBody(char* data, size_t size, size_t count, void* self) {
         partial.append(rest.first(take));
         rest = rest.sliced(take);
         if (partial.size() == PieceSize && !transfer->Deliver(partial))
-            return 0;
+            return CURL_WRITEFUNC_ERROR;
     }
-    return transfer->abortAsked ? 0 : length;
+    return transfer->abortAsked ? CURL_WRITEFUNC_ERROR : length;
 }
 
 bool HttpTransfer::Deliver(QByteArrayView piece) {
