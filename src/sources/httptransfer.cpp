@@ -233,7 +233,7 @@ QSocketNotifier* HttpTransfer::Notifier(QSocketNotifier* existing, int socket, b
 }
 
 void HttpTransfer::Drive(int socket, int events) {
-    if (!IsRunning() || !multi)
+    if (!multi) // ended: a notifier whose deletion is pending
         return;
     int running = 0;
     insideCurl = true;

@@ -6,7 +6,6 @@
 
 PageFetcher::PageFetcher(QObject* parent)
     : QObject(parent), transfer(new HttpTransfer(this)), deadline(new QTimer(this)) {
-    deadline->setSingleShot(true);
     connect(transfer, &HttpTransfer::finished, this, &PageFetcher::EndAttempt);
     connect(deadline, &QTimer::timeout, this, [this] {
         qCDebug(lcSources) << "fetch of" << url.toDisplayString() << "out of time after"
