@@ -35,7 +35,6 @@ bool PageFetcher::FetchPage(const QUrl& pageUrl, const FetchOptions& fetchOption
 }
 
 void PageFetcher::StartAttempt() {
-    result.text.clear();
     HttpTransfer::Options transferOptions;
     transferOptions.timeoutMs = options.attemptTimeoutMs;
     if (options.reload)
