@@ -301,6 +301,19 @@ private slots:
         QCOMPARE(request.Header("Pragma"), pragma);
     }
 
+    // A fetch that ended well before its deadline is not ended again when the deadline passes.
+    void finishedOnce() {
+        server->Enqueue(Answer(D2EPage()));
+        FetchOptions options = QuickOptions(1);
+        options.deadlineMs = 300;
+        PageFetcher fetcher;
+        QSignalSpy spy(&fetcher, &PageFetcher::finished);
+        QVERIFY(fetcher.FetchPage(server->Url(), options));
+        QVERIFY(spy.wait(5000));
+        QVERIFY(!spy.wait(600));
+        QCOMPARE(spy.size(), 1);
+    }
+
     void oneFetchAtATime() {
         server->Enqueue(Answer("first"));
         PageFetcher fetcher;

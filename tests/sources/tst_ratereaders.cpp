@@ -168,6 +168,14 @@ private slots:
         QTest::newRow("change close by") << qsizetype(0) << QStringLiteral("-0,25%");
         QTest::newRow("change within the window") << qsizetype(1900) << QStringLiteral("-0,25%");
         QTest::newRow("change beyond the window") << qsizetype(2100) << QStringLiteral("0,40%");
+        // The gap that puts the change key's last character on the window's last one (the
+        // stray value below adds 9 characters).
+        const QString page = IEXPage(QStringLiteral("1,0834"), QStringLiteral("+0,25%"));
+        const qsizetype keysApart = page.indexOf(u"190143785RelativeDifference") + 27 -
+                                    page.indexOf(u"190143785LastPrice") - 18 + 9;
+        QTest::newRow("change key ends the window")
+            << 2048 - keysApart << QStringLiteral("-0,00%"); // its value lies beyond
+        QTest::newRow("change key a character out") << 2049 - keysApart << QStringLiteral("0,40%");
     }
     void iexChangeWindow() {
         QFETCH(qsizetype, gap);
