@@ -1,9 +1,12 @@
 #include "app/mainform.h"
 
+#include "advice/advicelog.h"
+#include "advice/tradingfile.h"
 #include "app/mainformlogic.h"
 #include "app/marketclock.h"
 #include "app/messageform.h"
 #include "app/ratepresentation.h"
+#include "platform/application.h"
 #include "platform/applog.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
@@ -38,35 +41,9 @@ namespace {
 constexpr int NormalHeight = 125;
 constexpr int LargeHeight = 300;
 constexpr int WindowWidth = 340;
-const QColor WaitColour(255, 255, 227);
 
 QSize PrimaryScreenSize() {
     return QGuiApplication::primaryScreen()->size();
-}
-
-QFrame* Panel(QWidget* parent, const QRect& rect) {
-    auto* panel = new QFrame(parent);
-    panel->setGeometry(rect);
-    return panel;
-}
-
-// A label that is as large as its text, as the rate line's labels must be.
-QLabel* SizedLabel(const QString& text, QWidget* parent, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect) {
-    auto* button = new QToolButton(parent);
-    button->setGeometry(rect);
-    button->setAutoRaise(true);
-    button->setIcon(glyph);
-    button->setIconSize({16, 16});
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
 }
 
 void SetTimerRunning(QTimer& timer, bool running) {
@@ -116,6 +93,8 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
 
     connect(&TimerStart, &QTimer::timeout, this, &TMainForm::TimerStartTimer);
     connect(&DownloadTimer, &QTimer::timeout, this, &TMainForm::DownloadTimerTimer);
+    connect(&MaxTimer, &QTimer::timeout, this, &TMainForm::MaxTimerTimer);
+    connect(&MinTimer, &QTimer::timeout, this, &TMainForm::MinTimerTimer);
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
     connect(&Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
     connect(&Refresh, &RefreshCycle::idle, this, &TMainForm::RestoreCursor);
@@ -123,106 +102,6 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
 
 TMainForm::~TMainForm() {
     FormDestroy();
-}
-
-void TMainForm::CreatePanelMain() {
-    PanelMain = Panel(this, {0, 0, 395, 178});
-    const struct {
-        QLabel* TMainForm::*label;
-        QLineEdit* TMainForm::*edit;
-        const char* caption;
-        const char* value;
-    } rows[] = {
-        {&TMainForm::Label4, &TMainForm::Edit1, "KoopDrempel %", "2,45"},
-        {&TMainForm::Label5, &TMainForm::Edit2, "VerkoopDrempel %", "2,35"},
-        {&TMainForm::Label6, &TMainForm::Edit3, "KoopAgressie", "0,84"},
-        {&TMainForm::Label7, &TMainForm::Edit4, "VerkoopAgressie", "0,76"},
-        {&TMainForm::Label8, &TMainForm::Edit5, "Kosten %", "0,22"},
-        {&TMainForm::Label9, &TMainForm::Edit6, "ReferentieWaarde", "1534,71"},
-        {&TMainForm::Label10, &TMainForm::Edit7, "ReferentieKoers", "0,9027"},
-        {&TMainForm::Label11, &TMainForm::Edit8, "Aantal", "1852"},
-    };
-    int top = 4;
-    for (const auto& row : rows) {
-        QLabel* label = new QLabel(QString::fromUtf8(row.caption), PanelMain);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setGeometry(8, top, 166, 20);
-        QLineEdit* edit = new QLineEdit(QString::fromUtf8(row.value), PanelMain);
-        edit->setGeometry(182, top, 90, 20);
-        this->*row.label = label;
-        this->*row.edit = edit;
-        top += 21;
-    }
-}
-
-void TMainForm::CreatePanelAdvies() {
-    PanelAdvies = Panel(this, {1, 175, 391, 69});
-    AdviesLabel = SizedLabel(QString(), PanelAdvies, 8, 4);
-    KoopLabel = SizedLabel(QString(), PanelAdvies, 8, 25);
-    VerkoopLabel = SizedLabel(QString(), PanelAdvies, 8, 46);
-    LabelWait = SizedLabel(QStringLiteral("Wachten op verbinding"), PanelAdvies, 112, 30);
-    QPalette colours = LabelWait->palette();
-    colours.setColor(QPalette::Window, WaitColour);
-    LabelWait->setPalette(colours);
-    LabelWait->setAutoFillBackground(true);
-}
-
-void TMainForm::CreatePanelKoers() {
-    PanelKoers = Panel(this, {0, 244, 395, 50});
-    PanelKoers->setFont(VerdanaFont(15));
-    ImageDelta = new QLabel(PanelKoers);
-    ImageDelta->setGeometry(6, 0, 383, 24);
-
-    ButtonInfo = SpeedButton(InfoGlyph(), PanelKoers, {5, 25, 20, 21});
-    // Created bottom to top: ButtonMax lies over ButtonCheck, which lies over ButtonMin.
-    ButtonMin = SpeedButton(AlarmLowGlyph(), PanelKoers, {29, 25, 22, 24});
-    ButtonCheck = SpeedButton(AlarmOkGlyph(), PanelKoers, {29, 25, 22, 24});
-    ButtonMax = SpeedButton(AlarmHighGlyph(), PanelKoers, {29, 25, 22, 24});
-    connect(ButtonInfo, &QToolButton::clicked, this, &TMainForm::ButtonInfoClick);
-
-    Label1 = SizedLabel(QString(), PanelKoers, 61, 29);
-    Label2 = SizedLabel(QString(), PanelKoers, 138, 29);
-    Label3 = SizedLabel(QString(), PanelKoers, 215, 29);
-    for (QLabel* label : {Label1, Label2, Label3}) {
-        QPalette colours = label->palette();
-        colours.setColor(QPalette::Window, colours.color(QPalette::Button));
-        label->setPalette(colours);
-        label->setAutoFillBackground(true);
-    }
-}
-
-void TMainForm::CreateMenus() {
-    PopupMenu = new QMenu(this);
-    Download = PopupMenu->addAction(QStringLiteral("Download USD"));
-    Download->setShortcut(Qt::Key_F5);
-    // On the window too, so F5 works while the menu is closed.
-    addAction(Download);
-    LeesOrvane = PopupMenu->addAction(QStringLiteral("Lees Orvane Data"));
-    Formaat = PopupMenu->addAction(QStringLiteral("Klein"));
-    Instellingen = PopupMenu->addAction(QStringLiteral("Instellingen..."));
-    PopupMenu->addSeparator();
-    OverqzRate1 = PopupMenu->addAction(QStringLiteral("Informatie..."));
-    PopupMenu->addSeparator();
-    Afsluiten = PopupMenu->addAction(QStringLiteral("Afsluiten"));
-    connect(Formaat, &QAction::triggered, this, &TMainForm::FormaatClick);
-    connect(Instellingen, &QAction::triggered, this, &TMainForm::InstellingenClick);
-    connect(OverqzRate1, &QAction::triggered, this, &TMainForm::ButtonInfoClick);
-    connect(Afsluiten, &QAction::triggered, this, &TMainForm::AfsluitenClick);
-
-    InfoPopup = new QMenu(this);
-    OverqzRate = InfoPopup->addAction(QStringLiteral("Over qzRate..."));
-}
-
-void TMainForm::RouteMouseEvents() {
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (qobject_cast<QMenu*>(child))
-            continue;
-        // A press that a control leaves unhandled must not reach its panel as well.
-        child->setAttribute(Qt::WA_NoMousePropagation);
-        if (child != LabelWait)
-            child->installEventFilter(this);
-    }
 }
 
 void TMainForm::FormCreate() {
@@ -279,6 +158,9 @@ void TMainForm::FormShow() {
     History.Reset();
     ArrangeWindow();
     ShowRateLabels();
+    ReadTradingFile(true);
+    ComputeTradingLevels();
+    ShowAdvice();
 }
 
 void TMainForm::ArrangeWindow() {
@@ -294,12 +176,7 @@ void TMainForm::ArrangeWindow() {
     LineUpRateLabels();
     for (QToolButton* button : {ButtonInfo, ButtonMax, ButtonMin, ButtonCheck})
         button->show();
-    // With the alarm off no alarm button shows; before the first reading (rate 0) the alarm
-    // check changes nothing else.
-    if (!SharedAppliedSettings().AlarmOn) {
-        for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
-            button->hide();
-    }
+    CheckAlarm(SharedRateReading().CurrentRate);
 
     MarketClosed = IsMarketClosedNow();
     if (LargeMode)
@@ -308,7 +185,7 @@ void TMainForm::ArrangeWindow() {
         ShowNormalSize();
     if (!StartPending)
         RefreshRate();
-    move(KeepOnScreen(geometry(), ScreenSize()));
+    move(KeepOnScreen(pos(), size(), ScreenSize()));
 }
 
 void TMainForm::ShowRateLabels() {
@@ -380,8 +257,10 @@ void TMainForm::ReadingFinished(const QString& prefix) {
     }
     ColourRateLabels();
     ShowRateLabels();
+    ShowAdvice();
     SharedRateReading().CurrentRate = ParseNumber(reading.RateText);
     DrawDeltaImage(reading.CurrentRate);
+    CheckAlarm(reading.CurrentRate);
 }
 
 void TMainForm::ShowMessage(const QString& line) {
@@ -394,6 +273,8 @@ void TMainForm::ColourRateLabels() {
         ::ColourRateLabels(SharedRateReading(), SharedAppliedSettings().AlarmOn);
     if (!colours)
         return;
+    if (colours->RunCheckAlarm)
+        CheckAlarm(SharedRateReading().CurrentRate);
     for (const auto& [label, colour] :
          {std::pair{Label1, colours->Label1}, std::pair{Label2, colours->Label2}}) {
         QPalette text = label->palette();
@@ -405,6 +286,90 @@ void TMainForm::ColourRateLabels() {
 void TMainForm::DrawDeltaImage(double rate) {
     History.DrawDeltaImage(rate, DeltaImage);
     ImageDelta->setPixmap(QPixmap::fromImage(DeltaImage));
+}
+
+std::array<QLineEdit*, 8> TMainForm::ParameterEdits() const {
+    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
+}
+
+void TMainForm::ReadTradingFile(bool atFirstShowing) {
+    const SettingsStore orvane(QStringLiteral("Orvane"));
+    // Without the sibling program there is nothing to read, which is no error at start.
+    if (atFirstShowing && !HasTradingFile(orvane))
+        return;
+    const std::array<QLineEdit*, 8> edits = ParameterEdits();
+    ReadTradingLines(LoadLines(TradingFileName(orvane)),
+                     [&edits](int index, const QString& value) { edits[index]->setText(value); });
+}
+
+void TMainForm::ComputeTradingLevels() {
+    ParameterTexts texts;
+    const std::array<QLineEdit*, 8> edits = ParameterEdits();
+    for (size_t i = 0; i < edits.size(); ++i)
+        texts[i] = edits[i]->text();
+    ::ComputeTradingLevels(Trading, texts);
+}
+
+void TMainForm::ShowAdvice() {
+    RateReading& reading = SharedRateReading();
+    reading.CurrentRate = ParseNumber(reading.RateText);
+    const std::optional<AdviceTexts> texts =
+        ::ShowAdvice(Trading, reading.CurrentRate, Edit3->text(), Edit4->text(),
+                     Regional.decimalSeparator, Regional.groupSeparator);
+    if (!texts)
+        return;
+    for (const auto& [label, text] :
+         {std::pair{AdviesLabel, texts->AdviesLabel}, std::pair{KoopLabel, texts->KoopLabel},
+          std::pair{VerkoopLabel, texts->VerkoopLabel},
+          std::pair{OptionsForm->LabelBoven, texts->LabelBoven},
+          std::pair{OptionsForm->LabelOnder, texts->LabelOnder}}) {
+        label->setText(text);
+        label->adjustSize();
+    }
+    QPalette colours = AdviesLabel->palette();
+    colours.setColor(QPalette::WindowText, texts->AdviesColour);
+    AdviesLabel->setPalette(colours);
+    qCInfo(lcAdvice).noquote() << AdviceLogLine(*texts);
+    CheckAlarm(reading.CurrentRate);
+}
+
+void TMainForm::CheckAlarm(double rate) {
+    const AppliedSettings& applied = SharedAppliedSettings();
+    const AlarmDecision alarm =
+        ::CheckAlarm(rate, Trading.SellLevel, Trading.BuyLevel, applied.AlarmOn, applied.SoundOn);
+    if (alarm.State == AlarmState::Unchanged)
+        return;
+    qCInfo(lcAlarm).noquote() << AlarmLogLine(alarm.State);
+    if (alarm.State == AlarmState::Off) {
+        for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
+            button->hide();
+        return;
+    }
+    if (alarm.Sound != Sweep::None && PlaySweep)
+        PlaySweep(alarm.Sound);
+    ButtonMax->setVisible(alarm.ShowMax);
+    ButtonMin->setVisible(alarm.ShowMin);
+    ButtonCheck->setVisible(alarm.ShowCheck);
+    SetTimerRunning(MaxTimer, alarm.MaxTimer);
+    SetTimerRunning(MinTimer, alarm.MinTimer);
+}
+
+void TMainForm::CheckAlarmAtCurrentRate() {
+    CheckAlarm(SharedRateReading().CurrentRate);
+}
+
+void TMainForm::MaxTimerTimer() {
+    ButtonMax->setHidden(!ButtonMax->isHidden());
+}
+
+void TMainForm::MinTimerTimer() {
+    ButtonMin->setHidden(!ButtonMin->isHidden());
+}
+
+void TMainForm::LeesOrvaneClick() {
+    ReadTradingFile();
+    ComputeTradingLevels();
+    ShowAdvice();
 }
 
 void TMainForm::ShowNormalSize() {
@@ -478,12 +443,12 @@ void TMainForm::InstellingenClick() {
 }
 
 void TMainForm::AfsluitenClick() {
-    // The program ends even when the settings cannot be stored; the error is still reported.
+    // A save that fails is reported while the window is still open: once it has closed the
+    // program is ending and an error box would vanish at once. The program ends either way.
     try {
         OptionsForm->SaveSettings();
-    } catch (...) {
-        close();
-        throw;
+    } catch (const std::exception& error) {
+        Application::ShowException(QString::fromLocal8Bit(error.what()));
     }
     close();
 }

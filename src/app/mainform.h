@@ -1,5 +1,7 @@
 #pragma once
 
+#include "advice/advice.h"
+#include "app/alarm.h"
 #include "app/deltahistory.h"
 #include "app/refreshcycle.h"
 #include "settings/mainwindowcontrols.h"
@@ -45,6 +47,7 @@ public:
     void SetDownloadTimer(int intervalMs, bool enabled) override;
     void SetUpdateTimerEnabled(bool enabled) override;
     void SetAlarmDisplay(bool on) override;
+    void CheckAlarmAtCurrentRate() override;
 
     // Reads the rate from the source MarketClosed chooses, without blocking the window; a
     // request while a reading runs is merged into one reading after it.
@@ -54,6 +57,17 @@ public:
     // Colours the prefix by the day's change and the rate by the last step.
     void ColourRateLabels();
     void DrawDeltaImage(double rate);
+
+    // Fills the parameter edits from the sibling program's export. Errors reach the caller;
+    // at the first showing a store that names no file means there is nothing to read.
+    void ReadTradingFile(bool atFirstShowing = false);
+    void ComputeTradingLevels();
+    // The advice at the rate of the shared reading, then the alarm check.
+    void ShowAdvice();
+    void CheckAlarm(double rate);
+    void MaxTimerTimer();
+    void MinTimerTimer();
+    void LeesOrvaneClick();
 
     void FormaatClick();
     void InstellingenClick();
@@ -70,6 +84,9 @@ public:
     // Seams: the local clock and the size of the screen the window is kept on.
     std::function<QDateTime()> Clock;
     std::function<QSize()> ScreenSize;
+    // Plays a sweep without waiting for it; tests record the sweeps instead.
+    std::function<void(Sweep)> PlaySweep;
+    RegionalSettings Regional = SystemRegionalSettings();
     // Set by the window set before the dialog's creation applies the settings.
     QPointer<TOptionsForm> OptionsForm;
     // Set by the window set once the message window exists.
@@ -87,6 +104,7 @@ public:
     // The change marks' rate ring with its index and reset flag.
     DeltaHistory History;
     RefreshCycle Refresh;
+    TradingParameters Trading;
 
     QFrame* PanelMain;
     QLabel* Label4;
@@ -160,6 +178,7 @@ private:
     void RestoreCursor();
     void LineUpRateLabels();
     void ShowMessage(const QString& line);
+    std::array<QLineEdit*, 8> ParameterEdits() const;
 
     SettingsStore Store;
     QImage DeltaImage;
