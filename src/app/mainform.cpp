@@ -1,7 +1,5 @@
 #include "app/mainform.h"
 
-#include "advice/advicelog.h"
-#include "advice/tradingfile.h"
 #include "app/mainformlogic.h"
 #include "app/marketclock.h"
 #include "app/messageform.h"
@@ -19,7 +17,6 @@
 #include "widgets/glyphs.h"
 #include "widgets/verdanafont.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -29,7 +26,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QToolButton>
 #include <QWindow>
@@ -46,17 +42,31 @@ QSize PrimaryScreenSize() {
     return QGuiApplication::primaryScreen()->size();
 }
 
-void SetTimerRunning(QTimer& timer, bool running) {
-    if (running != timer.isActive()) {
-        if (running)
-            timer.start();
-        else
-            timer.stop();
-    }
+const QColor WaitColour(255, 255, 227);
+
+QFrame* Panel(QWidget* parent, const QRect& rect) {
+    auto* panel = new QFrame(parent);
+    panel->setGeometry(rect);
+    return panel;
 }
 
-bool OnWayland() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+// A label that is as large as its text, as the rate line's labels must be.
+QLabel* SizedLabel(const QString& text, QWidget* parent, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect) {
+    auto* button = new QToolButton(parent);
+    button->setGeometry(rect);
+    button->setAutoRaise(true);
+    button->setIcon(glyph);
+    button->setIconSize({16, 16});
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
 }
 
 } // namespace
@@ -102,6 +112,97 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
 
 TMainForm::~TMainForm() {
     FormDestroy();
+}
+
+void TMainForm::CreatePanelMain() {
+    PanelMain = Panel(this, {0, 0, 395, 178});
+    const struct {
+        QLabel* TMainForm::*label;
+        QLineEdit* TMainForm::*edit;
+        const char* caption;
+        const char* value;
+    } rows[] = {
+        {&TMainForm::Label4, &TMainForm::Edit1, "KoopDrempel %", "2,45"},
+        {&TMainForm::Label5, &TMainForm::Edit2, "VerkoopDrempel %", "2,35"},
+        {&TMainForm::Label6, &TMainForm::Edit3, "KoopAgressie", "0,84"},
+        {&TMainForm::Label7, &TMainForm::Edit4, "VerkoopAgressie", "0,76"},
+        {&TMainForm::Label8, &TMainForm::Edit5, "Kosten %", "0,22"},
+        {&TMainForm::Label9, &TMainForm::Edit6, "ReferentieWaarde", "1534,71"},
+        {&TMainForm::Label10, &TMainForm::Edit7, "ReferentieKoers", "0,9027"},
+        {&TMainForm::Label11, &TMainForm::Edit8, "Aantal", "1852"},
+    };
+    int top = 4;
+    for (const auto& row : rows) {
+        QLabel* label = new QLabel(QString::fromUtf8(row.caption), PanelMain);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setGeometry(8, top, 166, 20);
+        QLineEdit* edit = new QLineEdit(QString::fromUtf8(row.value), PanelMain);
+        // A right click opens the window's menu only, not the edit's own menu on top of it.
+        edit->setContextMenuPolicy(Qt::PreventContextMenu);
+        edit->setGeometry(182, top, 90, 20);
+        this->*row.label = label;
+        this->*row.edit = edit;
+        top += 21;
+    }
+}
+
+void TMainForm::CreatePanelAdvies() {
+    PanelAdvies = Panel(this, {1, 175, 391, 69});
+    AdviesLabel = SizedLabel(QString(), PanelAdvies, 8, 4);
+    KoopLabel = SizedLabel(QString(), PanelAdvies, 8, 25);
+    VerkoopLabel = SizedLabel(QString(), PanelAdvies, 8, 46);
+    LabelWait = SizedLabel(QStringLiteral("Wachten op verbinding"), PanelAdvies, 112, 30);
+    QPalette colours = LabelWait->palette();
+    colours.setColor(QPalette::Window, WaitColour);
+    LabelWait->setPalette(colours);
+    LabelWait->setAutoFillBackground(true);
+}
+
+void TMainForm::CreatePanelKoers() {
+    PanelKoers = Panel(this, {0, 244, 395, 50});
+    PanelKoers->setFont(VerdanaFont(15));
+    ImageDelta = new QLabel(PanelKoers);
+    ImageDelta->setGeometry(6, 0, 383, 24);
+
+    ButtonInfo = SpeedButton(InfoGlyph(), PanelKoers, {5, 25, 20, 21});
+    // Created bottom to top: ButtonMax lies over ButtonCheck, which lies over ButtonMin.
+    ButtonMin = SpeedButton(AlarmLowGlyph(), PanelKoers, {29, 25, 22, 24});
+    ButtonCheck = SpeedButton(AlarmOkGlyph(), PanelKoers, {29, 25, 22, 24});
+    ButtonMax = SpeedButton(AlarmHighGlyph(), PanelKoers, {29, 25, 22, 24});
+    connect(ButtonInfo, &QToolButton::clicked, this, &TMainForm::ButtonInfoClick);
+
+    Label1 = SizedLabel(QString(), PanelKoers, 61, 29);
+    Label2 = SizedLabel(QString(), PanelKoers, 138, 29);
+    Label3 = SizedLabel(QString(), PanelKoers, 215, 29);
+    for (QLabel* label : {Label1, Label2, Label3}) {
+        QPalette colours = label->palette();
+        colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+        label->setPalette(colours);
+        label->setAutoFillBackground(true);
+    }
+}
+
+void TMainForm::CreateMenus() {
+    PopupMenu = new QMenu(this);
+    Download = PopupMenu->addAction(QStringLiteral("Download USD"));
+    Download->setShortcut(Qt::Key_F5);
+    // On the window too, so F5 works while the menu is closed.
+    addAction(Download);
+    LeesOrvane = PopupMenu->addAction(QStringLiteral("Lees Orvane Data"));
+    Formaat = PopupMenu->addAction(QStringLiteral("Klein"));
+    Instellingen = PopupMenu->addAction(QStringLiteral("Instellingen..."));
+    PopupMenu->addSeparator();
+    OverqzRate1 = PopupMenu->addAction(QStringLiteral("Informatie..."));
+    PopupMenu->addSeparator();
+    Afsluiten = PopupMenu->addAction(QStringLiteral("Afsluiten"));
+    connect(LeesOrvane, &QAction::triggered, this, &TMainForm::LeesOrvaneClick);
+    connect(Formaat, &QAction::triggered, this, &TMainForm::FormaatClick);
+    connect(Instellingen, &QAction::triggered, this, &TMainForm::InstellingenClick);
+    connect(OverqzRate1, &QAction::triggered, this, &TMainForm::ButtonInfoClick);
+    connect(Afsluiten, &QAction::triggered, this, &TMainForm::AfsluitenClick);
+
+    InfoPopup = new QMenu(this);
+    OverqzRate = InfoPopup->addAction(QStringLiteral("Over qzRate..."));
 }
 
 void TMainForm::FormCreate() {
@@ -158,9 +259,7 @@ void TMainForm::FormShow() {
     History.Reset();
     ArrangeWindow();
     ShowRateLabels();
-    ReadTradingFile(true);
-    ComputeTradingLevels();
-    ShowAdvice();
+    ReadTradingParameters(true);
 }
 
 void TMainForm::ArrangeWindow() {
@@ -288,90 +387,6 @@ void TMainForm::DrawDeltaImage(double rate) {
     ImageDelta->setPixmap(QPixmap::fromImage(DeltaImage));
 }
 
-std::array<QLineEdit*, 8> TMainForm::ParameterEdits() const {
-    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
-}
-
-void TMainForm::ReadTradingFile(bool atFirstShowing) {
-    const SettingsStore orvane(QStringLiteral("Orvane"));
-    // Without the sibling program there is nothing to read, which is no error at start.
-    if (atFirstShowing && !HasTradingFile(orvane))
-        return;
-    const std::array<QLineEdit*, 8> edits = ParameterEdits();
-    ReadTradingLines(LoadLines(TradingFileName(orvane)),
-                     [&edits](int index, const QString& value) { edits[index]->setText(value); });
-}
-
-void TMainForm::ComputeTradingLevels() {
-    ParameterTexts texts;
-    const std::array<QLineEdit*, 8> edits = ParameterEdits();
-    for (size_t i = 0; i < edits.size(); ++i)
-        texts[i] = edits[i]->text();
-    ::ComputeTradingLevels(Trading, texts);
-}
-
-void TMainForm::ShowAdvice() {
-    RateReading& reading = SharedRateReading();
-    reading.CurrentRate = ParseNumber(reading.RateText);
-    const std::optional<AdviceTexts> texts =
-        ::ShowAdvice(Trading, reading.CurrentRate, Edit3->text(), Edit4->text(),
-                     Regional.decimalSeparator, Regional.groupSeparator);
-    if (!texts)
-        return;
-    for (const auto& [label, text] :
-         {std::pair{AdviesLabel, texts->AdviesLabel}, std::pair{KoopLabel, texts->KoopLabel},
-          std::pair{VerkoopLabel, texts->VerkoopLabel},
-          std::pair{OptionsForm->LabelBoven, texts->LabelBoven},
-          std::pair{OptionsForm->LabelOnder, texts->LabelOnder}}) {
-        label->setText(text);
-        label->adjustSize();
-    }
-    QPalette colours = AdviesLabel->palette();
-    colours.setColor(QPalette::WindowText, texts->AdviesColour);
-    AdviesLabel->setPalette(colours);
-    qCInfo(lcAdvice).noquote() << AdviceLogLine(*texts);
-    CheckAlarm(reading.CurrentRate);
-}
-
-void TMainForm::CheckAlarm(double rate) {
-    const AppliedSettings& applied = SharedAppliedSettings();
-    const AlarmDecision alarm =
-        ::CheckAlarm(rate, Trading.SellLevel, Trading.BuyLevel, applied.AlarmOn, applied.SoundOn);
-    if (alarm.State == AlarmState::Unchanged)
-        return;
-    qCInfo(lcAlarm).noquote() << AlarmLogLine(alarm.State);
-    if (alarm.State == AlarmState::Off) {
-        for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
-            button->hide();
-        return;
-    }
-    if (alarm.Sound != Sweep::None && PlaySweep)
-        PlaySweep(alarm.Sound);
-    ButtonMax->setVisible(alarm.ShowMax);
-    ButtonMin->setVisible(alarm.ShowMin);
-    ButtonCheck->setVisible(alarm.ShowCheck);
-    SetTimerRunning(MaxTimer, alarm.MaxTimer);
-    SetTimerRunning(MinTimer, alarm.MinTimer);
-}
-
-void TMainForm::CheckAlarmAtCurrentRate() {
-    CheckAlarm(SharedRateReading().CurrentRate);
-}
-
-void TMainForm::MaxTimerTimer() {
-    ButtonMax->setHidden(!ButtonMax->isHidden());
-}
-
-void TMainForm::MinTimerTimer() {
-    ButtonMin->setHidden(!ButtonMin->isHidden());
-}
-
-void TMainForm::LeesOrvaneClick() {
-    ReadTradingFile();
-    ComputeTradingLevels();
-    ShowAdvice();
-}
-
 void TMainForm::ShowNormalSize() {
     LargeMode = false;
     if (OptionsForm)
@@ -397,6 +412,15 @@ void TMainForm::ShowLargeSize() {
     Formaat->setText(QStringLiteral("Klein formaat"));
 }
 
+void TMainForm::SetTimerRunning(QTimer& timer, bool running) {
+    if (running != timer.isActive()) {
+        if (running)
+            timer.start();
+        else
+            timer.stop();
+    }
+}
+
 void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
     // setInterval restarts a running timer even for the same value.
     if (DownloadTimer.interval() != intervalMs)
@@ -406,13 +430,6 @@ void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
 
 void TMainForm::SetUpdateTimerEnabled(bool enabled) {
     SetTimerRunning(UpdateTimer, enabled);
-}
-
-void TMainForm::SetAlarmDisplay(bool on) {
-    ButtonMax->setVisible(on);
-    ButtonMin->setVisible(on);
-    SetTimerRunning(MaxTimer, on);
-    SetTimerRunning(MinTimer, on);
 }
 
 bool TMainForm::IsMarketClosedNow() const {
@@ -455,53 +472,6 @@ void TMainForm::AfsluitenClick() {
 
 void TMainForm::ButtonInfoClick() {
     InfoPopup->popup(QPoint(x() + ButtonInfo->x() + 30, y() + ButtonInfo->y() + 20));
-}
-
-void TMainForm::FormMouseDown(Qt::MouseButton button, int X, int Y) {
-    if (button == Qt::RightButton) {
-        PopupMenu->popup(QPoint(x() + X - 200, y() + Y - 200));
-    } else if (button == Qt::LeftButton) {
-        DragStartX = X;
-        DragStartY = Y;
-        Dragging = true;
-    }
-}
-
-void TMainForm::FormMouseMove(int X, int Y) {
-    if (Dragging)
-        move(x() + X - DragStartX, y() + Y - DragStartY);
-}
-
-void TMainForm::FormMouseUp() {
-    Dragging = false;
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-        type != QEvent::MouseButtonRelease)
-        return QWidget::eventFilter(watched, event);
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPoint at = mouse->position().toPoint();
-    switch (type) {
-    case QEvent::MouseButtonPress:
-        // Wayland lets no window place itself; the compositor moves it instead. Buttons and
-        // edit boxes keep their press there, or they could not be clicked.
-        if (mouse->button() == Qt::LeftButton && OnWayland() && windowHandle() &&
-            !qobject_cast<QAbstractButton*>(watched) && !qobject_cast<QLineEdit*>(watched)) {
-            windowHandle()->startSystemMove();
-            return true;
-        }
-        FormMouseDown(mouse->button(), at.x(), at.y());
-        break;
-    case QEvent::MouseMove:
-        FormMouseMove(at.x(), at.y());
-        break;
-    default:
-        FormMouseUp();
-        break;
-    }
-    return false;
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

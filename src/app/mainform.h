@@ -68,6 +68,9 @@ public:
     void MaxTimerTimer();
     void MinTimerTimer();
     void LeesOrvaneClick();
+    // The reading, the levels and the advice in a row; an error of the reading goes to the
+    // general error handler and ends the row.
+    void ReadTradingParameters(bool atFirstShowing);
 
     void FormaatClick();
     void InstellingenClick();
@@ -179,6 +182,8 @@ private:
     void LineUpRateLabels();
     void ShowMessage(const QString& line);
     std::array<QLineEdit*, 8> ParameterEdits() const;
+    // Starts or stops a timer only when its state changes, so a running count goes on.
+    static void SetTimerRunning(QTimer& timer, bool running);
 
     SettingsStore Store;
     QImage DeltaImage;
