@@ -2,6 +2,7 @@
 
 #include "advice/advice.h"
 #include "app/alarm.h"
+#include "app/alarmsound.h"
 #include "app/deltahistory.h"
 #include "app/refreshcycle.h"
 #include "settings/mainwindowcontrols.h"
@@ -88,7 +89,7 @@ public:
     std::function<QDateTime()> Clock;
     std::function<QSize()> ScreenSize;
     // Plays a sweep without waiting for it; tests record the sweeps instead.
-    std::function<void(Sweep)> PlaySweep;
+    std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
     // Set by the window set before the dialog's creation applies the settings.
     QPointer<TOptionsForm> OptionsForm;
@@ -108,6 +109,7 @@ public:
     DeltaHistory History;
     RefreshCycle Refresh;
     TradingParameters Trading;
+    AlarmSound Sound;
 
     QFrame* PanelMain;
     QLabel* Label4;

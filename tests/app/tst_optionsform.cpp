@@ -67,6 +67,7 @@ void TestOptionsForm::init() {
 
 void TestOptionsForm::cleanup() {
     Set.reset();
+    SharedRateReading() = RateReading{};
 }
 
 void TestOptionsForm::CreateWindows(const Values& stored) {
