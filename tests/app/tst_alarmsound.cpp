@@ -1,4 +1,5 @@
 #include "app/alarmsound.h"
+#include "privatepulse.h"
 #include "sinefit.h"
 
 #include <QProcess>
@@ -6,13 +7,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 // The sweeps as they come out of a real audio device: a PulseAudio daemon of the test's own
 // with a null sink, recorded from the sink's monitor.
 class TestAlarmSound : public QObject {
     Q_OBJECT
 
     QTemporaryDir Runtime;
-    QProcess Daemon;
+    std::unique_ptr<PrivatePulse> Pulse;
     QProcess Recorder;
     QByteArray Recorded;
 
@@ -24,16 +27,10 @@ private slots:
     void initTestCase() {
         QVERIFY(Runtime.isValid());
         // Every PulseAudio client of this process, Qt's included, talks to the private daemon.
-        qputenv("XDG_RUNTIME_DIR", Runtime.path().toUtf8());
-        qputenv("PULSE_SERVER", ("unix:" + Runtime.filePath("pulse/native")).toUtf8());
-        Daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        Daemon.start("pulseaudio",
-                     {"-n", "-L", "module-null-sink", "-L", "module-native-protocol-unix",
-                      "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                      "--log-target=stderr", "--log-level=0"});
-        if (!Daemon.waitForStarted(10000))
+        Pulse = std::make_unique<PrivatePulse>(Runtime.path());
+        if (!Pulse->Start())
             QSKIP("pulseaudio cannot start here");
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(Runtime.filePath("pulse/native")), 10000);
+        qputenv("PULSE_SERVER", Pulse->Server().toUtf8());
 
         Recorder.start("parec", {"-d", "null.monitor", "--format=s16le", "--rate=44100",
                                  "--channels=1", "--raw", "--latency-msec=20"});
@@ -44,11 +41,10 @@ private slots:
     }
 
     void cleanupTestCase() {
-        for (QProcess* process : {&Recorder, &Daemon}) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill();
-        }
+        Recorder.terminate();
+        if (!Recorder.waitForFinished(5000))
+            Recorder.kill();
+        Pulse.reset();
     }
 
     // One reading asks for a rising series twice, a newer one for a falling series: the

@@ -1,3 +1,7 @@
+#include "privatepulse.h"
+#include "server/ratepages.h"
+#include "server/scriptedhttpserver.h"
+
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -13,6 +17,8 @@ class TestProgramEnd : public QObject {
 private slots:
     void signalEndsLikeClosingTheWindow_data();
     void signalEndsLikeClosingTheWindow();
+    void signalInTheMiddleOfASweep_data();
+    void signalInTheMiddleOfASweep();
 };
 
 void TestProgramEnd::signalEndsLikeClosingTheWindow_data() {
@@ -62,6 +68,55 @@ void TestProgramEnd::signalEndsLikeClosingTheWindow() {
     QCOMPARE(ini.value("Defaults/MainLeft").toString(), QString::number(800 - 340));
     // The settings dialog stored its values on the way out as well.
     QCOMPARE(ini.value("Defaults/Aantal seconden").toString(), QStringLiteral("30"));
+}
+
+void TestProgramEnd::signalInTheMiddleOfASweep_data() {
+    QTest::addColumn<bool>("device");
+    QTest::newRow("audio device") << true;
+    QTest::newRow("no audio device") << false;
+}
+
+// A rate above the band of the design levels sounds the alarm; a signal in the middle of a
+// series still ends the program cleanly. Without an audio device the alarm is silent and
+// says so once.
+void TestProgramEnd::signalInTheMiddleOfASweep() {
+    QFETCH(bool, device);
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    PrivatePulse pulse(home.path());
+    if (device && !pulse.Start())
+        QSKIP("pulseaudio cannot start here");
+    ScriptedHttpServer iex;
+    ScriptedHttpServer d2e;
+    QVERIFY(iex.Listen() && d2e.Listen());
+    iex.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25)});
+    d2e.SetDefaultAnswer(ScriptedAnswer{.body = D2ERatePage(0.9241)});
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_DATA_HOME", home.filePath("data"));
+    env.insert("QZRATE_IEX_URL", iex.Url().toString());
+    env.insert("QZRATE_D2E_URL", d2e.Url().toString());
+    env.insert("QZRATE_PUBLISHER_URL", "http://127.0.0.1:9/");
+    env.insert("PULSE_SERVER", device ? pulse.Server() : "unix:" + home.filePath("none"));
+    env.insert("QT_LOGGING_RULES", "qzrate.*.info=true");
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(QZRATE_PROGRAM), {});
+    QVERIFY(program.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += program.readAll()).contains("alarm above"), 20000);
+    // A series lasts 2750 ms: this is well inside the first.
+    QTest::qWait(500);
+    QCOMPARE(::kill(program.processId(), SIGTERM), 0);
+    QVERIFY(program.waitForFinished(10000));
+    output += program.readAll();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(output.count("no audio device"), device ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestProgramEnd)
