@@ -82,6 +82,13 @@ void TestTradingFile::readFile_data() {
     QTest::newRow("tag case matters") << Record(usd, "1", "a").replace("<f>", "<F>").toUtf8()
                                       << QStringList{"a1", "a2", "e3", "e4", "e5", "e6", "e7", "e8"}
                                       << "List index out of bounds (12)";
+    // Without a record the search starts at line 0; the last line needs no line end.
+    QByteArray topless = "<Delta>1</Delta>";
+    for (int i = 0; i < 8; ++i)
+        topless += QStringLiteral("\n<%1>a%2</%1>").arg(TradingTags[i]).arg(i + 1).toUtf8();
+    QTest::newRow("delta on the first line, no final line end")
+        << topless << Values("a") << QString();
+    QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + topless << Values("a") << QString();
     QTest::newRow("empty value copied")
         << Record(usd, "1", "a").replace("<Aantal>a8<", "<Aantal><").toUtf8()
         << QStringList{"a1", "a2", "a3", "a4", "a5", "a6", "a7", ""} << QString();
