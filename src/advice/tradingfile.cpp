@@ -46,9 +46,8 @@ QStringList LoadLines(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("Cannot open file %1").arg(fileName).toStdString());
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    // fromUtf8 drops a byte-order mark.
+    const QString text = QString::fromUtf8(file.readAll());
     QStringList lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -89,6 +89,7 @@ void TestTradingFile::readFile_data() {
     QTest::newRow("delta on the first line, no final line end")
         << topless << Values("a") << QString();
     QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + topless << Values("a") << QString();
+    QTest::newRow("empty first line") << "\r\n" + topless << Values("a") << QString();
     QTest::newRow("empty value copied")
         << Record(usd, "1", "a").replace("<Aantal>a8<", "<Aantal><").toUtf8()
         << QStringList{"a1", "a2", "a3", "a4", "a5", "a6", "a7", ""} << QString();
