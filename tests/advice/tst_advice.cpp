@@ -132,6 +132,16 @@ void TestAdvice::advice_data() {
         << " Handel-advies: Kopen: 4 (3,5000) stuks" << true << ""
         << ""
         << "0,0000 0,0000";
+    QTest::newRow("shortfall of exactly 0.0001 takes the buy factor")
+        << Edits("0,0001", "0", "0,99", "0") << 1.0 << ",."
+        << " Handel-advies: Kopen: 0 (0,0100) stuks" << true << ""
+        << ""
+        << "0,0000 0,0000";
+    QTest::newRow("sale of exactly 0.001")
+        << Edits("-0,001", "0") << 1.0 << ",."
+        << " Handel-advies: Verkopen: 0 (0,0010) stuks" << true << ""
+        << ""
+        << "0,0000 0,0000";
     QTest::newRow("sale with sell aggression")
         << Edits("-2", "0", "0", "0,5") << 1.0 << ",."
         << " Handel-advies: Verkopen: 4 (4,0000) stuks" << true << ""
