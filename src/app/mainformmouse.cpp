@@ -1,8 +1,8 @@
 #include "app/mainform.h"
 
 #include <QAbstractButton>
-#include <QLabel>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>

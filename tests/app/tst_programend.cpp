@@ -10,6 +10,29 @@
 
 #include <csignal>
 
+namespace {
+
+// Starts the built program on its own folders, an 800 x 600 screen and the given pages and
+// audio server, with the program's log on its output.
+void StartProgram(QProcess& program, const QTemporaryDir& home, const QString& iex,
+                  const QString& d2e, const QString& pulseServer) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_DATA_HOME", home.filePath("data"));
+    env.insert("QZRATE_IEX_URL", iex);
+    env.insert("QZRATE_D2E_URL", d2e);
+    env.insert("QZRATE_PUBLISHER_URL", "http://127.0.0.1:9/");
+    if (!pulseServer.isEmpty())
+        env.insert("PULSE_SERVER", pulseServer);
+    env.insert("QT_LOGGING_RULES", "qzrate.*.info=true");
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(QZRATE_PROGRAM), {});
+}
+
+} // namespace
+
 // The built program, started as the user would start it, ended by a signal.
 class TestProgramEnd : public QObject {
     Q_OBJECT
@@ -36,22 +59,12 @@ void TestProgramEnd::signalEndsLikeClosingTheWindow() {
         QSettings ini(iniPath, QSettings::IniFormat);
         ini.setValue("Defaults/MainTop", "-50");
         ini.setValue("Defaults/MainLeft", "5000");
+        ini.setValue("Defaults/Aantal minuten", "2");
     }
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen"); // an 800 x 600 screen
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
     // Nothing listens there: the program must not reach the outside.
-    env.insert("QZRATE_IEX_URL", "http://127.0.0.1:9/");
-    env.insert("QZRATE_D2E_URL", "http://127.0.0.1:9/");
-    env.insert("QZRATE_PUBLISHER_URL", "http://127.0.0.1:9/");
-    env.insert("QT_LOGGING_RULES", "qzrate.app.info=true");
-
     QProcess program;
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(QStringLiteral(QZRATE_PROGRAM), {});
+    StartProgram(program, home, "http://127.0.0.1:9/", "http://127.0.0.1:9/", {});
     QVERIFY(program.waitForStarted());
 
     // Up once the main window has painted itself.
@@ -66,8 +79,10 @@ void TestProgramEnd::signalEndsLikeClosingTheWindow() {
     QSettings ini(iniPath, QSettings::IniFormat);
     QCOMPARE(ini.value("Defaults/MainTop").toString(), QStringLiteral("10"));
     QCOMPARE(ini.value("Defaults/MainLeft").toString(), QString::number(800 - 340));
-    // The settings dialog stored its values on the way out as well.
-    QCOMPARE(ini.value("Defaults/Aantal seconden").toString(), QStringLiteral("30"));
+    // The settings dialog stored its values on the way out as well, the interval in its new
+    // form.
+    QCOMPARE(ini.value("Defaults/Aantal seconden").toString(), QStringLiteral("120"));
+    QVERIFY(!ini.contains("Defaults/Aantal minuten"));
 }
 
 void TestProgramEnd::signalInTheMiddleOfASweep_data() {
@@ -92,20 +107,9 @@ void TestProgramEnd::signalInTheMiddleOfASweep() {
     iex.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25)});
     d2e.SetDefaultAnswer(ScriptedAnswer{.body = D2ERatePage(0.9241)});
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("QZRATE_IEX_URL", iex.Url().toString());
-    env.insert("QZRATE_D2E_URL", d2e.Url().toString());
-    env.insert("QZRATE_PUBLISHER_URL", "http://127.0.0.1:9/");
-    env.insert("PULSE_SERVER", device ? pulse.Server() : "unix:" + home.filePath("none"));
-    env.insert("QT_LOGGING_RULES", "qzrate.*.info=true");
-
     QProcess program;
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(QStringLiteral(QZRATE_PROGRAM), {});
+    StartProgram(program, home, iex.Url().toString(), d2e.Url().toString(),
+                 device ? pulse.Server() : "unix:" + home.filePath("none"));
     QVERIFY(program.waitForStarted());
     QByteArray output;
     QTRY_VERIFY_WITH_TIMEOUT((output += program.readAll()).contains("alarm above"), 20000);
