@@ -217,6 +217,35 @@ private slots:
         QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
     }
 
+    // The alarm follows the rate from reading to reading; a blinking arrow that its tick has
+    // just hidden shows again at the next check.
+    void theAlarmFollowsTheRate_data() {
+        QTest::addColumn<double>("eurUsd");   // of the second reading
+        QTest::addColumn<QString>("buttons"); // Max, Check, Min shown; Max and Min timers
+        QTest::addColumn<QList<Sweep>>("sweeps");
+        QTest::newRow("above, then inside") << 1.2048 << ".X. .." << QList<Sweep>();
+        QTest::newRow("above, then below") << 1.25 << "..X .X" << QList<Sweep>(3, Sweep::Falling);
+        QTest::newRow("above again") << 1.0834 << "X.. X." << QList<Sweep>(3, Sweep::Rising);
+    }
+    void theAlarmFollowsTheRate() {
+        QFETCH(double, eurUsd);
+        QFETCH(QString, buttons);
+        QFETCH(QList<Sweep>, sweeps);
+        CreateWindows(OpenTime);
+        Read();
+        Main->MaxTimerTimer();
+        QVERIFY(Main->ButtonMax->isHidden());
+        Sweeps.clear();
+        Iex.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(eurUsd, 0.25)});
+        Read();
+        const auto mark = [](bool on) { return on ? u'X' : u'.'; };
+        QCOMPARE(QString() + mark(!Main->ButtonMax->isHidden()) +
+                     mark(!Main->ButtonCheck->isHidden()) + mark(!Main->ButtonMin->isHidden()) +
+                     u' ' + mark(Main->MaxTimer.isActive()) + mark(Main->MinTimer.isActive()),
+                 buttons);
+        QCOMPARE(Sweeps, sweeps);
+    }
+
     // The start timer takes the first reading on its own.
     void theStartTimerTakesTheFirstReading() {
         CreateWindows(OpenTime);
