@@ -6,6 +6,7 @@
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
+#include "sources/ratereading.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,6 +86,7 @@ void TestMainForm::init() {
 
 void TestMainForm::cleanup() {
     Set.reset();
+    SharedRateReading() = RateReading{};
     Main = nullptr;
 }
 
@@ -419,13 +421,23 @@ void TestMainForm::tradingFileAtFirstShowing() {
     QStringList errors;
     Application::SetErrorReporter([&errors](const QString& message) { errors << message; });
     CreateWindows();
+    // A rate is there already, so the first showing's advice has something to show.
+    SharedRateReading().RateText = "0,8000";
+    Main->Regional.decimalSeparator = u',';
+    Main->PlaySweep = {};
     ShowMainForm();
     Application::SetErrorReporter({});
     QCOMPARE(errors, error.isEmpty() ? QStringList() : QStringList{error});
     QCOMPARE(Main->Edit8->text(), aantal);
+    // A failed reading ends the steps after it: no levels, no advice.
+    QCOMPARE(Main->AdviesLabel->text().isEmpty(), !error.isEmpty());
+    QCOMPARE(Set->OptionsForm->LabelBoven->text(),
+             aantal == "926" ? "1,6963" : (error.isEmpty() ? "0,8482" : "-"));
+    // Sized to their texts.
+    for (const QLabel* label : {Main->AdviesLabel, Set->OptionsForm->LabelBoven})
+        QVERIFY(label->width() >= label->sizeHint().width());
     // The levels follow the holding read: half the dollars, twice the price.
     QCOMPARE(Main->Trading.SellLevel, aantal == "926" ? 1.6963 : (error.isEmpty() ? 0.8482 : 0.0));
-    QCOMPARE(Set->OptionsForm->LabelBoven->text(), QStringLiteral("-"));
 }
 
 void TestMainForm::leesOrvaneReportsAMissingStore() {
