@@ -66,6 +66,10 @@ public:
     // The advice at the rate of the shared reading, then the alarm check.
     void ShowAdvice();
     void CheckAlarm(double rate);
+    // Each asks for one series of sweeps and returns at once; the series of one reading play
+    // one after another.
+    void BeepRising();
+    void BeepFalling();
     void MaxTimerTimer();
     void MinTimerTimer();
     void LeesOrvaneClick();

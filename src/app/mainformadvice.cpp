@@ -74,13 +74,25 @@ void TMainForm::CheckAlarm(double rate) {
             button->hide();
         return;
     }
-    if (alarm.Sound != Sweep::None && PlaySweep)
-        PlaySweep(alarm.Sound);
+    if (alarm.Sound == Sweep::Rising)
+        BeepRising();
+    else if (alarm.Sound == Sweep::Falling)
+        BeepFalling();
     ButtonMax->setVisible(alarm.ShowMax);
     ButtonMin->setVisible(alarm.ShowMin);
     ButtonCheck->setVisible(alarm.ShowCheck);
     SetTimerRunning(MaxTimer, alarm.MaxTimer);
     SetTimerRunning(MinTimer, alarm.MinTimer);
+}
+
+void TMainForm::BeepRising() {
+    if (PlaySweep)
+        PlaySweep(Sweep::Rising);
+}
+
+void TMainForm::BeepFalling() {
+    if (PlaySweep)
+        PlaySweep(Sweep::Falling);
 }
 
 void TMainForm::SetAlarmDisplay(bool on) {
