@@ -123,6 +123,7 @@ private slots:
         QCOMPARE(Main->Label2->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         // Advised and checked against the design levels' band, which the rate lies above.
         QCOMPARE(Main->AdviesLabel->text(), advice);
+        QCOMPARE(Main->AdviesLabel->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QCOMPARE(Main->KoopLabel->text(), Koop);
         QCOMPARE(Main->VerkoopLabel->text(), Verkoop);
         QVERIFY(!Main->ButtonMax->isHidden() && Main->ButtonCheck->isHidden());
@@ -223,14 +224,19 @@ private slots:
         QTest::addColumn<double>("eurUsd");   // of the second reading
         QTest::addColumn<QString>("buttons"); // Max, Check, Min shown; Max and Min timers
         QTest::addColumn<QList<Sweep>>("sweeps");
-        QTest::newRow("above, then inside") << 1.2048 << ".X. .." << QList<Sweep>();
-        QTest::newRow("above, then below") << 1.25 << "..X .X" << QList<Sweep>(3, Sweep::Falling);
-        QTest::newRow("above again") << 1.0834 << "X.. X." << QList<Sweep>(3, Sweep::Rising);
+        QTest::addColumn<QColor>("advice"); // firm in blue, too small in red
+        QTest::newRow("above, then inside")
+            << 1.2048 << ".X. .." << QList<Sweep>() << QColor(255, 0, 0);
+        QTest::newRow("above, then below")
+            << 1.25 << "..X .X" << QList<Sweep>(3, Sweep::Falling) << QColor(0, 0, 255);
+        QTest::newRow("above again")
+            << 1.0834 << "X.. X." << QList<Sweep>(3, Sweep::Rising) << QColor(0, 0, 255);
     }
     void theAlarmFollowsTheRate() {
         QFETCH(double, eurUsd);
         QFETCH(QString, buttons);
         QFETCH(QList<Sweep>, sweeps);
+        QFETCH(QColor, advice);
         CreateWindows(OpenTime);
         Read();
         Main->MaxTimerTimer();
@@ -244,6 +250,7 @@ private slots:
                      u' ' + mark(Main->MaxTimer.isActive()) + mark(Main->MinTimer.isActive()),
                  buttons);
         QCOMPARE(Sweeps, sweeps);
+        QCOMPARE(Main->AdviesLabel->palette().color(QPalette::WindowText), advice);
     }
 
     // The start timer takes the first reading on its own.
