@@ -2,11 +2,13 @@
 #include "privatepulse.h"
 #include "sinefit.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <ctime>
 #include <memory>
 
 // The sweeps as they come out of a real audio device: a PulseAudio daemon of the test's own
@@ -59,11 +61,18 @@ private slots:
         ticker.start(50);
 
         Recorded.clear();
+        QElapsedTimer wall;
+        wall.start();
+        const std::clock_t cpuStart = std::clock();
         sound.Play(Sweep::Rising);
         sound.Play(Sweep::Rising);
         QTest::qWait(500);
         sound.Play(Sweep::Falling);
         QTRY_VERIFY_WITH_TIMEOUT(!sound.Busy(), 15000);
+        // Fed by a timer at its pace, not by a loop that spins: a small share of one core.
+        const double cpuShare =
+            double(std::clock() - cpuStart) / CLOCKS_PER_SEC / (wall.elapsed() / 1000.0);
+        QVERIFY2(cpuShare < 0.3, qPrintable(QString::number(cpuShare)));
         // The last samples still travel through the sink and the recorder.
         const qsizetype expected = Count() + 44100;
         QTRY_VERIFY_WITH_TIMEOUT(Count() > expected, 10000);
