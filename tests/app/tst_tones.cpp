@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 Q_DECLARE_METATYPE(Sweep)
 
 class TestTones : public QObject {
@@ -43,6 +45,11 @@ void TestTones::series() {
     QCOMPARE(shape.PausesMs.size(), 4);
     for (double pause : shape.PausesMs)
         QVERIFY2(std::abs(pause - 300) < 1, qPrintable(QString::number(pause)));
+    // Each sweep starts at zero, so it sets in without a click, and peaks at half of full scale.
+    const qsizetype sweepSamples = count / 5;
+    for (int sweepIndex = 0; sweepIndex < 5; ++sweepIndex)
+        QCOMPARE(samples[sweepIndex * sweepSamples], qint16(0));
+    QCOMPARE(*std::max_element(samples, samples + count), qint16(16384));
     // The last sweep ends in its pause as well.
     for (qsizetype i = count - sampleRate * 300 / 1000; i < count; ++i)
         QCOMPARE(samples[i], qint16(0));
