@@ -259,7 +259,10 @@ void TMainForm::FormShow() {
     History.Reset();
     ArrangeWindow();
     ShowRateLabels();
-    ReadTradingParameters(true);
+    // Once the event loop runs: an error box shown from inside the showing would come before
+    // the window, and an end asked for while it is open would be lost before the loop starts.
+    QMetaObject::invokeMethod(
+        this, [this] { ReadTradingParameters(true); }, Qt::QueuedConnection);
 }
 
 void TMainForm::ArrangeWindow() {

@@ -426,6 +426,8 @@ void TestMainForm::tradingFileAtFirstShowing() {
     Main->Regional.decimalSeparator = u',';
     Main->PlaySweep = {};
     ShowMainForm();
+    // The export is read as soon as the event loop runs.
+    QCoreApplication::sendPostedEvents();
     Application::SetErrorReporter({});
     QCOMPARE(errors, error.isEmpty() ? QStringList() : QStringList{error});
     QCOMPARE(Main->Edit8->text(), aantal);

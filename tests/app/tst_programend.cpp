@@ -42,6 +42,7 @@ private slots:
     void signalEndsLikeClosingTheWindow();
     void signalInTheMiddleOfASweep_data();
     void signalInTheMiddleOfASweep();
+    void signalWhileTheStartErrorIsShown();
 };
 
 void TestProgramEnd::signalEndsLikeClosingTheWindow_data() {
@@ -121,6 +122,26 @@ void TestProgramEnd::signalInTheMiddleOfASweep() {
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     QCOMPARE(output.count("no audio device"), device ? 0 : 1);
+}
+
+// A missing export is reported in a box once the program runs; a signal then still ends it.
+void TestProgramEnd::signalWhileTheStartErrorIsShown() {
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    {
+        QSettings orvane(home.filePath("config/Orvane/Orvane.ini"), QSettings::IniFormat);
+        orvane.setValue("Defaults/Path", home.path() + '/');
+        orvane.setValue("Defaults/FileName", "absent");
+    }
+    QProcess program;
+    StartProgram(program, home, "http://127.0.0.1:9/", "http://127.0.0.1:9/", {});
+    QVERIFY(program.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += program.readAll()).contains("Cannot open file"), 20000);
+    QCOMPARE(::kill(program.processId(), SIGTERM), 0);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestProgramEnd)
