@@ -199,6 +199,9 @@ void TOptionsForm::ApplyAlarm() {
                              static_cast<QWidget*>(GeluidCheck)})
         control->setEnabled(on);
     MainWindow.SetAlarmDisplay(on);
+    // The check itself asks the applied setting, which a click alone has not changed yet.
+    if (on)
+        MainWindow.CheckAlarmAtCurrentRate();
 }
 
 void TOptionsForm::CheckSizeMode(bool large) {
