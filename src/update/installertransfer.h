@@ -1,25 +1,28 @@
 #pragma once
 
+#include "sources/httptransfer.h"
+
 #include <QObject>
 
-class PieceDownload;
 class QIODevice;
 class QUrl;
 
-// Copies a download into a file in pieces of 2048 bytes at fixed offsets of the body, counting
-// the kilobytes as it goes. It succeeds only on a complete transfer with a 2xx status, of at
-// least two kilobytes, within the size limit, whose every byte was written.
+// Copies a download into a file piece by piece, counting the kilobytes as it goes. It succeeds
+// only on a complete transfer with a 2xx status, of at least two kilobytes, within the size
+// limit, whose every byte was written.
 class InstallerTransfer : public QObject {
     Q_OBJECT
 public:
-    // Takes the download as a child.
-    explicit InstallerTransfer(PieceDownload* download, QObject* parent = nullptr);
+    explicit InstallerTransfer(QObject* parent = nullptr);
 
-    void Start(const QUrl& url, QIODevice* stream, qint64 limitBytes);
+    // False when the transfer could not start (no http(s) address); finished follows otherwise.
+    bool Start(const QUrl& url, QIODevice* stream, qint64 limitBytes);
+    // Ends the transfer at once and closes its connection; finished does not follow.
     void Abort();
     int ReceivedKB() const { return receivedKB; }
 
-    static constexpr qint64 PieceSize = 2048;
+    // A whole installer over a slow line; a stalled server ends the transfer at this point.
+    static constexpr int TimeoutMs = 30 * 60 * 1000;
 
 signals:
     // After each piece is written.
@@ -27,15 +30,12 @@ signals:
     void finished(bool ok);
 
 private:
-    void Take(const QByteArray& bytes);
-    void WritePiece(const QByteArray& piece);
-    void End(bool complete, int status);
+    bool TakePiece(QByteArrayView piece);
+    void End(HttpTransfer::Outcome outcome);
 
-    PieceDownload* download;
+    HttpTransfer transfer;
     QIODevice* stream = nullptr;
-    QByteArray pending;
     qint64 limitBytes = 0;
     qint64 total = 0;
     int receivedKB = 0;
-    bool writeFailed = false;
 };

@@ -5,7 +5,6 @@
 #include "support/systeminfo.h"
 #include "update/installertransfer.h"
 #include "update/installrules.h"
-#include "update/piecedownload.h"
 #include "update/processes.h"
 #include "update/updatelog.h"
 #include "update/versionlistthread.h"
@@ -21,6 +20,7 @@
 #include <QProgressBar>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -86,6 +86,9 @@ TVersionsForm::TVersionsForm(QWidget* parent) : QDialog(parent) {
     Memo1 = new QTextEdit(this);
     Memo1->setGeometry(0, 0, ClientWidth, 177);
     Memo1->setReadOnly(true);
+    QTextOption centred = Memo1->document()->defaultTextOption();
+    centred.setAlignment(Qt::AlignHCenter);
+    Memo1->document()->setDefaultTextOption(centred);
 }
 
 TVersionsForm::~TVersionsForm() {
@@ -123,12 +126,18 @@ QString TVersionsForm::Text(const char* dutch, const char* english) const {
 }
 
 QStringList TVersionsForm::Lines() const {
-    return Memo1->toPlainText().split(u'\n');
+    return MemoLines;
 }
 
+void TVersionsForm::ClearMemo() {
+    MemoLines.clear();
+    Memo1->clear();
+}
+
+// The text box drops a leading empty line when appended to, so it is given all lines at once.
 void TVersionsForm::AddLine(const QString& line) {
-    Memo1->append(line);
-    Memo1->setAlignment(Qt::AlignHCenter);
+    MemoLines.append(line);
+    Memo1->setPlainText(MemoLines.join(u'\n'));
 }
 
 void TVersionsForm::SetGaugeProgress(int progress) {
@@ -235,7 +244,7 @@ void TVersionsForm::AutoCheck() {
     const std::optional<CheckCode> code = CheckVersion(DownloadName, latest);
     if (!code)
         return;
-    Memo1->clear();
+    ClearMemo();
     AddLine(QString());
     if (*code != CheckCode::UpdateAdvised)
         return;
@@ -257,7 +266,7 @@ void TVersionsForm::ManualCheck(int Top, int Left, int Height, int Width) {
     if (!code)
         return;
     move(CentredOver(QRect(Left, Top, Width, Height), frameGeometry().size()));
-    Memo1->clear();
+    ClearMemo();
     AddLine(QString());
     switch (*code) {
     case CheckCode::UpToDate:
@@ -304,7 +313,7 @@ void TVersionsForm::BtnDownloadClick() {
     DownloadBase = Publisher;
     if (!DownloadFile(InstallerName, DownloadBase))
         return;
-    Memo1->clear();
+    ClearMemo();
     AddLine(QString());
     AddLine(InstallerName + Text(" is met succes gedownload", " has been succesfully downloaded"));
     AddLine(Text("Klik \"Installeer\" om het progamma te installeren",
@@ -356,9 +365,9 @@ bool TVersionsForm::DownloadFile(const QString& FileName, const QUrl& Base) {
 
 bool TVersionsForm::DownloadToStream(QIODevice& Stream, const QUrl& Url) {
     ReceivedKB = 0;
-    if (Busy() || Aborted || !NewDownload)
+    if (Busy() || Aborted)
         return false;
-    InstallerTransfer transfer(NewDownload());
+    InstallerTransfer transfer;
     bool done = false;
     bool ok = false;
     connect(&transfer, &InstallerTransfer::progress, &transfer, [this](int receivedKB) {
@@ -370,7 +379,8 @@ bool TVersionsForm::DownloadToStream(QIODevice& Stream, const QUrl& Url) {
         done = true;
         EndWait();
     });
-    transfer.Start(Url, &Stream, DownloadLimitBytes(InstallerSizeKB));
+    if (!transfer.Start(Url, &Stream, DownloadLimitBytes(InstallerSizeKB)))
+        return false;
     if (!WaitUntil(done)) {
         transfer.Abort();
         return false;

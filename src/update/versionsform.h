@@ -10,8 +10,6 @@
 #include <functional>
 #include <optional>
 
-class InstallerTransfer;
-class PieceDownload;
 class QEventLoop;
 class QFrame;
 class QIODevice;
@@ -79,7 +77,6 @@ public:
     QString DownloadFolderPath; // ends in '/'
     QString ProgramFileName;
     PingServer Ping;
-    std::function<PieceDownload*()> NewDownload;
     // Set by the window set: the window the first showing centres on, and how the program ends.
     QPointer<QWidget> MainWindow;
     std::function<void()> EndProgram;
@@ -95,6 +92,7 @@ private:
     // Runs the event loop until done is set or Abort is called; false after an Abort.
     bool WaitUntil(const bool& done);
     void EndWait();
+    void ClearMemo();
     void AddLine(const QString& line);
     void SetGaugeProgress(int progress);
     QString Text(const char* dutch, const char* english) const;
@@ -103,6 +101,7 @@ private:
     void OfferUpdate(const QString& exitCaption);
     void DeleteOldFiles(const QString& fileName);
 
+    QStringList MemoLines;
     QEventLoop* Waiting = nullptr;
     bool Aborted = false;
     bool ListDelivered = false;
