@@ -2,19 +2,14 @@
 
 #include "support/texthelpers.h"
 
+#include <QRegularExpression>
 #include <QStringList>
+
+#include <optional>
 
 namespace {
 
 constexpr qsizetype MinListLength = 50;
-
-// A comma at the end of the line gives no empty last field; two adjacent commas give one.
-QStringList SplitFields(const QString& line) {
-    QStringList fields = line.split(u',');
-    if (fields.size() > 1 && fields.last().isEmpty())
-        fields.removeLast();
-    return fields;
-}
 
 // The version letter at the end of a version text, or no letter.
 QChar CurrentLetter(const QString& versionText) {
@@ -28,32 +23,22 @@ bool IsUnsafeFileName(const QString& name) {
            name.contains(QStringLiteral(".."));
 }
 
-// A whole decimal number without sign; false for anything else or an int overflow.
-bool ReadWholeNumber(const QString& text, int& value) {
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    bool ok = false;
-    value = text.toInt(&ok);
-    return ok;
+// A whole decimal number without sign; nine digits at most, so it fits an int.
+std::optional<int> ReadWholeNumber(const QString& text) {
+    static const QRegularExpression whole(QStringLiteral("^[0-9]{1,9}$"));
+    if (!whole.match(text).hasMatch())
+        return std::nullopt;
+    return text.toInt();
 }
 
-// The program's line starts a line of the list; another program's name that merely ends in
-// ours must not be taken for it. Empty when not found or when nothing follows the name.
-QString ProgramLine(const QString& list, const QString& name, bool& complete) {
-    const QString key = name + u',';
-    qsizetype at = 0;
-    while ((at = list.indexOf(key, at)) >= 0) {
+// Where the program's line starts, or -1. It starts a line of the list: another program's
+// name that merely ends in ours is not taken for it.
+qsizetype ProgramLineStart(const QString& list, const QString& key) {
+    for (qsizetype at = list.indexOf(key); at >= 0; at = list.indexOf(key, at + 1)) {
         if (at == 0 || list.at(at - 1) == u'\n' || list.at(at - 1) == u'\r')
-            break;
-        ++at;
+            return at;
     }
-    if (at < 0 || at + key.size() == list.size())
-        return {};
-    const qsizetype end = list.indexOf(u'\r', at);
-    complete = end >= 0;
-    return list.mid(at, complete ? end - at : -1);
+    return -1;
 }
 
 QString DisplayVersion(const QString& digits, QChar letter) {
@@ -78,7 +63,7 @@ VersionCheckResult CheckVersion(int pingMs, const QString& listText, const QStri
     VersionCheckResult result{CheckCode::NoPing, name, {}, installerSizeKB};
     if (pingMs <= 0)
         return result;
-    if (listText == QStringLiteral("1") || listText.isEmpty()) {
+    if (listText == QStringLiteral("1")) {
         result.code = CheckCode::NoText;
         return result;
     }
@@ -87,16 +72,17 @@ VersionCheckResult CheckVersion(int pingMs, const QString& listText, const QStri
         return result;
     }
 
-    bool complete = false;
-    const QString line = ProgramLine(listText, name, complete);
-    if (line.isEmpty()) {
+    const QString key = name + u',';
+    const qsizetype start = ProgramLineStart(listText, key);
+    if (start < 0 || start + key.size() == listText.size()) {
         result.code = CheckCode::NameNotFound;
         return result;
     }
-    const QStringList fields = SplitFields(line);
-    int sizeKB = 0;
-    if (!complete || fields.size() < 4 || IsUnsafeFileName(fields[1]) ||
-        !ReadWholeNumber(fields[3], sizeKB)) {
+    // The line runs to its carriage return; without one the list is cut short.
+    const qsizetype end = listText.indexOf(u'\r', start);
+    const QStringList fields = listText.mid(start, end - start).split(u',');
+    const std::optional<int> sizeKB = fields.size() < 4 ? std::nullopt : ReadWholeNumber(fields[3]);
+    if (end == -1 || !sizeKB || IsUnsafeFileName(fields[1])) {
         result.code = CheckCode::NotUsable;
         return result;
     }
@@ -109,7 +95,7 @@ VersionCheckResult CheckVersion(int pingMs, const QString& listText, const QStri
     const QChar offeredLetter = fields[2].isEmpty() ? QChar() : fields[2].front();
 
     result.name = fields[1];
-    result.installerSizeKB = sizeKB;
+    result.installerSizeKB = *sizeKB;
     result.latest = DisplayVersion(offeredDigits, offeredLetter);
     // Digit texts compare as texts: 99 is newer than 102.
     const int order = QString::compare(offeredDigits, currentDigits, Qt::CaseSensitive);

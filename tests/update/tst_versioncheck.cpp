@@ -78,6 +78,9 @@ void TestVersionCheck::checkVersion_data() {
     QTest::newRow("same digits, older letter") << 1 << List("qzRate,qzRate102.exe,a,7\r\n")
                                                << "versie 1.02b" << C::UpToDate << "qzRate102.exe"
                                                << "1.02a" << 7;
+    QTest::newRow("same digits, a digit for a letter")
+        << 1 << List("qzRate,qzRate102.exe,1,7\r\n") << v102 << C::UpdateAdvised << "qzRate102.exe"
+        << "1.021" << 7;
     QTest::newRow("99 is newer than 102 as text")
         << 1 << List("qzRate,qzRate99.exe,,50\r\n") << v102 << C::UpdateAdvised << "qzRate99.exe"
         << "9.9" << 50;
