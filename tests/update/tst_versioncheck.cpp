@@ -75,6 +75,10 @@ void TestVersionCheck::checkVersion_data() {
     QTest::newRow("same digits and letter") << 1 << List("qzRate,qzRate102.exe,b,7,x,nl,en\r\n")
                                             << "versie 1.02b" << C::UpToDate << "qzRate102.exe"
                                             << "1.02b" << 7;
+    QTest::newRow("same digits, letter a on both")
+        << 1 << List("qzRate,qzRate102.exe,a,7\r\n") << "versie 1.02a" << C::UpToDate
+        << "qzRate102.exe"
+        << "1.02a" << 7;
     QTest::newRow("same digits, older letter") << 1 << List("qzRate,qzRate102.exe,a,7\r\n")
                                                << "versie 1.02b" << C::UpToDate << "qzRate102.exe"
                                                << "1.02a" << 7;
