@@ -38,6 +38,7 @@ void TestPing::readReply_data() {
            "1 packets transmitted, 1 received, 0% packet loss, time 0ms\n"
            "rtt min/avg/max/mdev = 0.045/0.045/0.045/0.000 ms\n"
         << 1;
+    QTest::newRow("reply reported as 0 ms") << "Reply from h: bytes=32 time=0ms TTL=128\r\n" << 1;
     QTest::newRow("iputils rounds up") << "64 bytes from h: icmp_seq=1 ttl=52 time=12.3 ms\n" << 13;
     QTest::newRow("iputils whole") << "64 bytes from h: icmp_seq=1 ttl=52 time=40 ms\n" << 40;
     QTest::newRow("iputils no reply") << "PING h (1.2.3.4) 56(84) bytes of data.\n\n"
