@@ -12,6 +12,7 @@
 #include "widgets/verdanafont.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -351,6 +352,8 @@ bool TVersionsForm::DownloadFile(const QString& FileName, const QUrl& Base) {
     // Written beside its place and renamed into it only once complete, so a failed download
     // never leaves a partial installer.
     QSaveFile file(DownloadFolderPath + FileName);
+    // A fresh account may not have its download folder yet.
+    QDir().mkpath(DownloadFolderPath);
     if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error(QStringLiteral("Cannot create %1: %2")
                                      .arg(file.fileName(), file.errorString())

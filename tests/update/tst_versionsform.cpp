@@ -289,10 +289,10 @@ void TestVersionsForm::download() {
     QFETCH(bool, ok);
     QFETCH(int, receivedKB);
     server->Enqueue(answer);
+    // Made when missing.
+    form->DownloadFolderPath = dir->filePath("new/downloads/");
     form->DownloadName = "qzRate103.exe";
     form->InstallerSizeKB = sizeKB;
-    WriteFile(dir->filePath("downloads/qzRate103.exe"), "old");
-
     form->BtnDownloadClick();
     QCOMPARE(form->ReceivedKB, receivedKB);
     QCOMPARE(server->Requests().first().Path(), QByteArray("/qzRate103.exe"));
@@ -301,10 +301,12 @@ void TestVersionsForm::download() {
     QCOMPARE(form->InstallerReady, ok);
     QCOMPARE(form->BtnDownload->isVisibleTo(form.get()), !ok);
     // Only the complete installer is ever in the download folder.
-    const QStringList files = QDir(dir->filePath("downloads")).entryList(QDir::Files);
+    const QStringList files =
+        QDir(dir->filePath("new/downloads")).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(files, ok ? QStringList{"qzRate103.exe"} : QStringList{});
     if (ok) {
-        QCOMPARE(QFileInfo(dir->filePath("downloads/qzRate103.exe")).size(), answer.body.size());
+        QCOMPARE(QFileInfo(dir->filePath("new/downloads/qzRate103.exe")).size(),
+                 answer.body.size());
         QCOMPARE(form->Lines(), (QStringList{"", "qzRate103.exe has been succesfully downloaded",
                                              "Click \"Install\" to install the progam"}));
         QCOMPARE(form->BtnExit->text(), QString("Install"));
