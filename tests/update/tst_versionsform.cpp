@@ -20,6 +20,13 @@ namespace {
 
 const QByteArray Padding = "Other,Other200.exe,a,900,padding to make the list long\r\n";
 
+const QStringList AdvisedLines{"",
+                               "Update is advised",
+                               "",
+                               "Your current version is versie 1.02",
+                               "The latest version is 1.03b",
+                               "The Download Name is qzRate103.exe"};
+
 ScriptedAnswer Answer(const QByteArray& body, int status = 200) {
     return {.status = status, .body = body};
 }
@@ -116,13 +123,7 @@ void TestVersionsForm::manualCheckShowsTheOutcome_data() {
 
     QTest::newRow("advised") << false
                              << QList<QByteArray>{"qzRate,qzRate103.exe,b,1400\r\n" + Padding}
-                             << QStringList{"",
-                                            "Update is advised",
-                                            "",
-                                            "Your current version is versie 1.02",
-                                            "The latest version is 1.03b",
-                                            "The Download Name is qzRate103.exe"}
-                             << true << "Download later";
+                             << AdvisedLines << true << "Download later";
     QTest::newRow("advised, Dutch")
         << true << QList<QByteArray>{"qzRate,qzRate103.exe,b,1400\r\n" + Padding}
         << QStringList{"",
@@ -134,13 +135,7 @@ void TestVersionsForm::manualCheckShowsTheOutcome_data() {
         << true << "Download later";
     QTest::newRow("first request fails, second delivers")
         << false << QList<QByteArray>{"", "qzRate,qzRate103.exe,b,1400\r\n" + Padding}
-        << QStringList{"",
-                       "Update is advised",
-                       "",
-                       "Your current version is versie 1.02",
-                       "The latest version is 1.03b",
-                       "The Download Name is qzRate103.exe"}
-        << true << "Download later";
+        << AdvisedLines << true << "Download later";
     QTest::newRow("up to date, Dutch")
         << true << QList<QByteArray>{"qzRate,qzRate102.exe,,1400\r\n" + Padding}
         << QStringList{"", "Een Update is niet nodig,", "u heeft de nieuwste versie.",
