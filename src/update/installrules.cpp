@@ -6,22 +6,20 @@
 
 namespace {
 
-QChar UpperAscii(QChar c) {
-    return c >= u'a' && c <= u'z' ? QChar(c.unicode() - 'a' + 'A') : c;
+// Upper case for "a" to "z" only, whatever the locale.
+QString UpperFirst(QString text) {
+    if (!text.isEmpty() && text[0] >= u'a' && text[0] <= u'z')
+        text[0] = QChar(text[0].unicode() - 'a' + 'A');
+    return text;
 }
 
 } // namespace
 
 QString InstallerDisplayName(const QString& installerName) {
-    QString name = DropDigits(TextBefore(u'.', installerName));
-    if (name.startsWith(QStringLiteral("qz"))) {
-        if (name.size() > 2)
-            name[2] = UpperAscii(name[2]);
-        return name.left(255);
-    }
-    if (!name.isEmpty())
-        name[0] = UpperAscii(name[0]);
-    return name;
+    const QString name = DropDigits(TextBefore(u'.', installerName));
+    if (name.startsWith(QStringLiteral("qz")))
+        return (QStringLiteral("qz") + UpperFirst(name.mid(2))).left(255);
+    return UpperFirst(name);
 }
 
 QString OldInstallerName(const QString& productName, const QString& versionText) {

@@ -34,7 +34,7 @@ pid_t FindProcess(const QString& exePath) {
     for (const QString& entry : entries) {
         bool ok = false;
         const pid_t pid = pid_t(entry.toInt(&ok));
-        if (ok && pid > 0 && IsExecutableOf(pid, exePath))
+        if (ok && IsExecutableOf(pid, exePath))
             return pid;
     }
     return 0;

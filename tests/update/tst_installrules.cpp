@@ -28,6 +28,10 @@ void TestInstallRules::displayName_data() {
                               << "";
     QTest::newRow("only qz") << "qz1.exe"
                              << "qz";
+    QTest::newRow("qz and z") << "qzz1.exe"
+                              << "qzZ";
+    QTest::newRow("long qz name cut") << "qz" + QString(300, u'a') + ".exe"
+                                      << "qzA" + QString(252, u'a');
     QTest::newRow("digits only") << "103.exe"
                                  << "";
     QTest::newRow("capital QZ is not qz") << "QZrate.exe"

@@ -59,6 +59,8 @@ void TestProcesses::terminateAll_data() {
         << QStringList{"c/qzrate_sched"} << "c/qzRate_Sched" << QList<bool>{false} << 1;
     QTest::newRow("longer name") << QStringList{"d/qzRate_Sched2"} << "d/qzRate_Sched"
                                  << QList<bool>{false} << 1;
+    QTest::newRow("name ending in (deleted)")
+        << QStringList{"h/qzRate_Sched (deleted)"} << "h/qzRate_Sched" << QList<bool>{false} << 1;
     QTest::newRow("none running") << QStringList{} << "e/qzRate_Sched" << QList<bool>{} << 1;
 }
 
