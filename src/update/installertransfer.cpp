@@ -18,10 +18,6 @@ bool InstallerTransfer::Start(const QUrl& url, QIODevice* target, qint64 limit) 
                           [this](QByteArrayView piece) { return TakePiece(piece); });
 }
 
-void InstallerTransfer::Abort() {
-    transfer.Abort();
-}
-
 // A piece past the limit, or one the file does not take whole, stops the transfer.
 bool InstallerTransfer::TakePiece(QByteArrayView piece) {
     total += piece.size();

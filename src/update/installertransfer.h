@@ -9,7 +9,8 @@ class QUrl;
 
 // Copies a download into a file piece by piece, counting the kilobytes as it goes. It succeeds
 // only on a complete transfer with a 2xx status, of at least two kilobytes, within the size
-// limit, whose every byte was written.
+// limit, whose every byte was written. Destroying it ends a running transfer at once and closes
+// its connection.
 class InstallerTransfer : public QObject {
     Q_OBJECT
 public:
@@ -17,8 +18,6 @@ public:
 
     // False when the transfer could not start (no http(s) address); finished follows otherwise.
     bool Start(const QUrl& url, QIODevice* stream, qint64 limitBytes);
-    // Ends the transfer at once and closes its connection; finished does not follow.
-    void Abort();
     int ReceivedKB() const { return receivedKB; }
 
     // A whole installer over a slow line; a stalled server ends the transfer at this point.

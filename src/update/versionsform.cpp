@@ -384,11 +384,8 @@ bool TVersionsForm::DownloadToStream(QIODevice& Stream, const QUrl& Url) {
     });
     if (!transfer.Start(Url, &Stream, DownloadLimitBytes(InstallerSizeKB)))
         return false;
-    if (!WaitUntil(done)) {
-        transfer.Abort();
-        return false;
-    }
-    return ok;
+    // Leaving the scope ends the transfer, also when the program ends meanwhile.
+    return WaitUntil(done) && ok;
 }
 
 void TVersionsForm::StartInstallation() {

@@ -59,6 +59,7 @@ private slots:
     void secondCheckIsIgnored();
     void download_data();
     void download();
+    void fileThatTakesNoBytesFailsTheDownload();
     void oldFilesDeletedOnlyWhereSafe();
     void installation();
     void installerThatCannotStart();
@@ -306,6 +307,15 @@ void TestVersionsForm::download() {
                                              "Click \"Install\" to install the progam"}));
         QCOMPARE(form->BtnExit->text(), QString("Install"));
     }
+}
+
+void TestVersionsForm::fileThatTakesNoBytesFailsTheDownload() {
+    server->Enqueue(Answer(QByteArray(8192, 'i')));
+    WriteFile(dir->filePath("readonly"), "");
+    QFile file(dir->filePath("readonly"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(!form->DownloadToStream(file, server->Url()));
+    QCOMPARE(server->RequestCount(), 1);
 }
 
 void TestVersionsForm::oldFilesDeletedOnlyWhereSafe() {
