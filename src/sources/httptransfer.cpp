@@ -38,6 +38,8 @@ HttpTransfer::~HttpTransfer() {
 bool HttpTransfer::Start(const QUrl& url, const Options& options, PieceHandler handler) {
     if (IsRunning() || !url.isValid() || url.host().isEmpty() || !IsHttp(url))
         return false;
+    // A multi handle of its own: no connection outlives the transfer, and transfers on
+    // different threads share nothing.
     multi = curl_multi_init();
     easy = curl_easy_init();
     if (!multi || !easy) {
@@ -66,18 +68,19 @@ bool HttpTransfer::Start(const QUrl& url, const Options& options, PieceHandler h
     curl_easy_setopt(easy, CURLOPT_URL, address.constData());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, UserAgent.constData());
+    // Redirects included; OnHeader refuses the step from https down to http.
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
     // An empty proxy overrides any proxy from the environment.
     curl_easy_setopt(easy, CURLOPT_PROXY, "");
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    // A connection that served one transfer is never used again: a server that misbehaved
-    // keeps nothing of ours.
-    curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    if (!options.caCertificates.isEmpty()) {
+        curl_blob trusted{const_cast<char*>(options.caCertificates.constData()),
+                          size_t(options.caCertificates.size()), CURL_BLOB_COPY};
+        curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &trusted);
+    }
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(options.timeoutMs));
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer.data());

@@ -41,6 +41,9 @@ public:
     struct Options {
         int timeoutMs = 20000; // the whole transfer, redirects included; 0: no limit
         QList<std::pair<QByteArray, QByteArray>> headers = {}; // added to the request
+        // PEM certificates to trust instead of the system's store (a private server's);
+        // empty: the system's store.
+        QByteArray caCertificates = {};
     };
 
     // Returns false to stop the transfer at once (Outcome Stopped). It must not delete the
