@@ -176,7 +176,8 @@ void TVersionsForm::Abort() {
 }
 
 std::optional<CheckCode> TVersionsForm::CheckVersion(QString& Name, QString& Latest) {
-    if (Busy() || Aborted)
+    // The dialog open with an outcome or a download counts as a check still running.
+    if (Busy() || Aborted || isVisible())
         return std::nullopt;
 
     int pingMs = 0;

@@ -35,7 +35,8 @@ public:
     void AutoCheck();
     // Always shows the outcome, centred over the window given by its top, left, height, width.
     void ManualCheck(int Top, int Left, int Height, int Width);
-    // The check proper; nothing when a check already runs or the program ends during it.
+    // The check proper; nothing when a check already runs, the dialog is open, or the program
+    // ends during it.
     // Name goes in as the program's name and comes out as the installer's file name.
     std::optional<CheckCode> CheckVersion(QString& Name, QString& Latest);
 

@@ -261,6 +261,9 @@ void TestVersionsForm::secondCheckIsIgnored() {
     QCOMPARE(form->CheckVersion(name, latest), CheckCode::UpdateAdvised);
     QCOMPARE(second, std::nullopt);
     QCOMPARE(server->RequestCount(), 1);
+    // Nor while the dialog shows an outcome.
+    form->show();
+    QCOMPARE(form->CheckVersion(name, latest), std::nullopt);
 }
 
 void TestVersionsForm::download_data() {
