@@ -149,12 +149,12 @@ size_t HttpTransfer::OnHeader(char* data, size_t size, size_t count, void* self)
     transfer->headerBytes += qsizetype(length);
     if (transfer->headerBytes > MaxHeaderSize) {
         transfer->errorText = QStringLiteral("response header too large");
-        return 0;
+        return CURL_WRITEFUNC_ERROR;
     }
     const QByteArrayView line(data, qsizetype(length));
     if (line.size() < 9 || qstrnicmp(line.data(), "location:", 9) != 0)
         return length;
-    long status = 0;
+    long& status = transfer->lastStatus;
     curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
     if (status < 300 || status > 399)
         return length;
@@ -165,7 +165,7 @@ size_t HttpTransfer::OnHeader(char* data, size_t size, size_t count, void* self)
     if (RedirectAllowed(from, to))
         return length;
     transfer->errorText = QStringLiteral("redirect to %1 refused").arg(to.toDisplayString());
-    return 0;
+    return CURL_WRITEFUNC_ERROR;
 }
 
 size_t HttpTransfer::OnBody(char* data, size_t size, size_t count, void* self) {
@@ -184,9 +184,9 @@ size_t HttpTransfer::OnBody(char* data, size_t size, size_t count, void* self) {
         partial.append(rest.first(take));
         rest = rest.sliced(take);
         if (partial.size() == PieceSize && !transfer->Deliver(partial))
-            return 0;
+            return CURL_WRITEFUNC_ERROR;
     }
-    return transfer->abortAsked ? 0 : length;
+    return transfer->abortAsked ? CURL_WRITEFUNC_ERROR : length;
 }
 
 bool HttpTransfer::Deliver(QByteArrayView piece) {
@@ -201,12 +201,7 @@ void HttpTransfer::WatchSocket(int socket, int what) {
     Watch& watch = watches[socket];
     if (what == CURL_POLL_REMOVE) {
         // libcurl is about to close the socket: the notifiers must let go of it now.
-        for (QSocketNotifier* notifier : {watch.read, watch.write}) {
-            if (notifier) {
-                notifier->setEnabled(false);
-                notifier->deleteLater();
-            }
-        }
+        Drop(watch);
         watches.remove(socket);
         return;
     }
@@ -214,6 +209,16 @@ void HttpTransfer::WatchSocket(int socket, int what) {
     watch.write = Notifier(watch.write, socket, false);
     watch.read->setEnabled(what & CURL_POLL_IN);
     watch.write->setEnabled(what & CURL_POLL_OUT);
+}
+
+// Possibly from inside the notifier's own signal, hence deleteLater.
+void HttpTransfer::Drop(const Watch& watch) {
+    for (QSocketNotifier* notifier : {watch.read, watch.write}) {
+        if (notifier) {
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+        }
+    }
 }
 
 QSocketNotifier* HttpTransfer::Notifier(QSocketNotifier* existing, int socket, bool read) {
@@ -284,14 +289,9 @@ void HttpTransfer::End(Outcome result) {
 
 void HttpTransfer::Release() {
     timer->stop();
-    for (const Watch& watch : std::as_const(watches)) {
-        for (QSocketNotifier* notifier : {watch.read, watch.write}) {
-            if (notifier) {
-                notifier->setEnabled(false);
-                notifier->deleteLater();
-            }
-        }
-    }
+    // Sockets libcurl did not report as removed.
+    for (const Watch& watch : std::as_const(watches))
+        Drop(watch);
     watches.clear();
     if (easy) {
         if (multi)

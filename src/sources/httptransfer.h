@@ -97,6 +97,7 @@ private:
     static size_t OnBody(char* data, size_t size, size_t count, void* self);
 
     void WatchSocket(int socket, int what);
+    static void Drop(const Watch& watch);
     QSocketNotifier* Notifier(QSocketNotifier* existing, int socket, bool read);
     void Drive(int socket, int events);
     void CheckDone();

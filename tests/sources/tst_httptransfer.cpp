@@ -2,6 +2,7 @@
 #include "sources/httptransfer.h"
 
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QSslKey>
 #include <QSslServer>
 #include <QSslSocket>
@@ -93,6 +94,19 @@ private slots:
         QTest::newRow("endless header")
             << QList{ScriptedAnswer{.endlessHeader = true}} << int(Outcome::Failed) << 200 << 1
             << QString("response header too large");
+        // The whole header, status line to blank line, at its limit and one byte over.
+        const qsizetype padding =
+            HttpTransfer::MaxHeaderSize -
+            HttpServer::ResponseHead(200, 4, HttpServer::DefaultContentType, {{"X-Pad", ""}})
+                .size();
+        QTest::newRow("header at its limit")
+            << QList{ScriptedAnswer{.body = "page",
+                                    .headers = {{"X-Pad", QByteArray(padding, 'p')}}}}
+            << int(Outcome::Complete) << 200 << 1 << QString();
+        QTest::newRow("header a byte over")
+            << QList{ScriptedAnswer{.body = "page",
+                                    .headers = {{"X-Pad", QByteArray(padding + 1, 'p')}}}}
+            << int(Outcome::Failed) << 200 << 1 << QString("too large");
         QTest::newRow("five redirects are followed")
             << QList{moved, moved, moved, moved, moved, ScriptedAnswer{.body = "there"}}
             << int(Outcome::Complete) << 200 << 6 << QString("");
@@ -122,6 +136,8 @@ private slots:
         QVERIFY2(transfer.ErrorString().contains(error), qPrintable(transfer.ErrorString()));
         QVERIFY(AllClosed());
         QVERIFY(!finished.wait(100)); // once only
+        // Nothing piles up in a transfer that is used again and again.
+        QTRY_VERIFY(transfer.findChildren<QSocketNotifier*>().isEmpty());
     }
 
     // Pieces of 2048 bytes at fixed offsets of the body, however it travels.
