@@ -32,9 +32,9 @@ pid_t FindProcess(const QString& exePath) {
     const QStringList entries =
         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
-        bool ok = false;
-        const pid_t pid = pid_t(entry.toInt(&ok));
-        if (ok && IsExecutableOf(pid, exePath))
+        // Folders that are not process numbers ("self", "sys") read as 0.
+        const pid_t pid = pid_t(entry.toInt());
+        if (pid != 0 && IsExecutableOf(pid, exePath))
             return pid;
     }
     return 0;
