@@ -231,6 +231,12 @@ int Steady(const QString& program, const QString& minimal, const Pages& pages, i
     for (size_t i = 0; i < both.programs.size(); ++i)
         percent.push_back((CpuMs(both.programs[i]->Pid()) - before[i]) / (cpuS * 10.0));
     Print("idle_cpu_pct", Median(percent), "%");
+    for (const auto& started : both.programs) {
+        if (!started->output.contains("alarm inside") || started->output.contains("alarm above"))
+            std::fputs("steady: the rate was not inside the alarm's band\n", stderr);
+        if (!started->output.contains("qzrate.advice: advice"))
+            std::fputs("steady: no advice logged\n", stderr);
+    }
     return 0;
 }
 

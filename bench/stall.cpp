@@ -2,14 +2,19 @@
 // runs through each scenario and the longest gap between its ticks is printed.
 //
 //   bench_stall [SCENARIO...]   (all when none is named; each the median of three runs)
+#include "app/alarmsound.h"
 #include "app/refreshcycle.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
 #include "sources/ratereading.h"
+#include "update/installertransfer.h"
+#include "update/pingserver.h"
+#include "update/versionlistthread.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
 
@@ -60,6 +65,53 @@ void SlowReading(QObject& owner, std::function<void()> done) {
     cycle->RefreshRate([] { return false; });
 }
 
+// A ping of this machine.
+void Ping(QObject& owner, std::function<void()> done) {
+    auto* ping = new PingServer(&owner);
+    QObject::connect(ping, &PingServer::finished, &owner, [done](int) { done(); });
+    ping->Start(QStringLiteral("127.0.0.1"));
+}
+
+// A version list that comes after 5 s, fetched on the worker thread.
+void SlowVersionList(QObject& owner, std::function<void()> done) {
+    auto* server = new ServerThread(
+        ScriptedAnswer{.body =
+                           "qzRate,qzRate103.run,b,4,2026-12-01,Betere koersen,Better rates\r\n",
+                       .delayMs = 5000},
+        owner);
+    auto* worker = new TThread1(server->Url(QStringLiteral("versions.dat")), &owner);
+    QObject::connect(worker, &TThread1::resultReady, &owner, [done](const QString&) { done(); });
+    worker->start();
+}
+
+// Made before any measuring starts.
+const QByteArray& InstallerBody() {
+    static const QByteArray body(50 << 20, 'x');
+    return body;
+}
+
+// A 50 MB installer from loopback, as fast as it comes, into a file.
+void Download(QObject& owner, std::function<void()> done) {
+    auto* server = new ServerThread(ScriptedAnswer{.body = InstallerBody()}, owner);
+    auto* file = new QTemporaryFile(&owner);
+    file->open();
+    auto* transfer = new InstallerTransfer(&owner);
+    QObject::connect(transfer, &InstallerTransfer::finished, &owner, [done](bool) { done(); });
+    transfer->Start(server->Url(QStringLiteral("qzRate103.run")), file, qint64(100) << 20);
+}
+
+// One rising sweep of the alarm, played to the end.
+void Tones(QObject& owner, std::function<void()> done) {
+    auto* sound = new AlarmSound(&owner);
+    auto* poll = new QTimer(&owner);
+    QObject::connect(poll, &QTimer::timeout, &owner, [sound, done] {
+        if (!sound->Busy())
+            done();
+    });
+    sound->Play(Sweep::Rising);
+    poll->start(50);
+}
+
 // Nothing for 5 s: the floor that the machine's load alone gives.
 void Idle(QObject& owner, std::function<void()> done) {
     QTimer::singleShot(5000, &owner, done);
@@ -67,8 +119,9 @@ void Idle(QObject& owner, std::function<void()> done) {
 
 const std::map<QString, Scenario>& Scenarios() {
     static const std::map<QString, Scenario> all{
-        {QStringLiteral("idle"), Idle},
-        {QStringLiteral("reading"), SlowReading},
+        {QStringLiteral("idle"), Idle},         {QStringLiteral("reading"), SlowReading},
+        {QStringLiteral("ping"), Ping},         {QStringLiteral("versionlist"), SlowVersionList},
+        {QStringLiteral("download"), Download}, {QStringLiteral("tones"), Tones},
     };
     return all;
 }
@@ -110,6 +163,7 @@ int main(int argc, char** argv) {
         for (const auto& [name, scenario] : Scenarios())
             names << name;
     }
+    InstallerBody();
     for (const QString& name : names) {
         const auto found = Scenarios().find(name);
         if (found == Scenarios().end()) {
