@@ -142,19 +142,25 @@ void TestMainForm::keptOnScreenAtFirstShowing_data() {
     QTest::addColumn<int>("top");
     QTest::addColumn<int>("left");
     QTest::addColumn<bool>("normal");
+    QTest::addColumn<QPoint>("created");
     QTest::addColumn<QPoint>("expected");
 
-    QTest::newRow("above and far right") << -50 << 5000 << true << QPoint(1580, 10);
-    QTest::newRow("bottom within 40 pixels") << 1000 << 400 << true << QPoint(400, 915);
-    QTest::newRow("large mode near the bottom") << 800 << 400 << false << QPoint(400, 740);
+    QTest::newRow("above and far right")
+        << -50 << 5000 << true << QPoint(5000, -50) << QPoint(1580, 10);
+    QTest::newRow("bottom within 40 pixels")
+        << 1000 << 400 << true << QPoint(400, 1000) << QPoint(400, 915);
+    QTest::newRow("large mode near the bottom")
+        << 800 << 400 << false << QPoint(400, 800) << QPoint(400, 740);
+    // Brought within reach at creation, so the window's edges cannot overflow.
     QTest::newRow("near the integer limit")
-        << 2147483600 << 2147483600 << true << QPoint(1580, 915);
+        << 2147483600 << 2147483600 << true << QPoint(1 << 24, 1 << 24) << QPoint(1580, 915);
 }
 
 void TestMainForm::keptOnScreenAtFirstShowing() {
     QFETCH(int, top);
     QFETCH(int, left);
     QFETCH(bool, normal);
+    QFETCH(QPoint, created);
     QFETCH(QPoint, expected);
     SettingsStore store = Store();
     store.WriteInteger("MainTop", top);
@@ -162,7 +168,7 @@ void TestMainForm::keptOnScreenAtFirstShowing() {
     store.WriteBool("Normale Modus", normal);
 
     CreateWindows();
-    QCOMPARE(Main->pos(), QPoint(left, top));
+    QCOMPARE(Main->pos(), created);
     ShowMainForm();
     QCOMPARE(Main->pos(), expected);
 
