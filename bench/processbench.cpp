@@ -30,7 +30,7 @@ namespace {
 
 // The rate the pages quote: inside the alarm's band that the trading parameters below give,
 // or far above it.
-constexpr double RateInside = 0.9027;
+constexpr double RateInside = 0.8300;
 constexpr double RateOutside = 1.9230;
 
 // The sibling program's export with the trading parameters, which fill the advice.
