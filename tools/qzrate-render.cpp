@@ -3,6 +3,7 @@
 #include "app/mainform.h"
 #include "app/messageform.h"
 #include "app/windows.h"
+#include "platform/programicon.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
@@ -17,11 +18,15 @@
 
 namespace {
 
-bool Save(QWidget& window, const QDir& folder, const QString& name) {
+bool SaveImage(const QImage& picture, const QDir& folder, const QString& name) {
     const QString path = folder.filePath(name);
-    const bool saved = window.grab().save(path);
+    const bool saved = picture.save(path);
     QTextStream(saved ? stdout : stderr) << (saved ? "wrote " : "cannot write ") << path << '\n';
     return saved;
+}
+
+bool Save(QWidget& window, const QDir& folder, const QString& name) {
+    return SaveImage(window.grab().toImage(), folder, name);
 }
 
 // A reading as the readers leave it, and a few changes for the marks.
@@ -70,5 +75,7 @@ int main(int argc, char** argv) {
     windows.MessageForm->ShowTimed(main.y(), main.x(), main.height(), main.width(),
                                    QStringLiteral("Geen verbinding"), QString(), 5000);
     saved &= Save(*windows.MessageForm, folder, QStringLiteral("message.png"));
+    for (const int size : {16, 32, 256})
+        saved &= SaveImage(ProgramIconImage(size), folder, QStringLiteral("icon-%1.png").arg(size));
     return saved ? 0 : 1;
 }

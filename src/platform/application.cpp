@@ -1,6 +1,7 @@
 #include "platform/application.h"
 
 #include "platform/applog.h"
+#include "platform/programicon.h"
 
 #include <QMessageBox>
 
@@ -19,7 +20,12 @@ Application::ErrorReporter& Reporter() {
 
 } // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    // Every window, dialog and message box takes this icon unless it sets its own.
+    setWindowIcon(ProgramIcon());
+    // Lets a Wayland compositor find the desktop entry, and with it the icon.
+    setDesktopFileName(DesktopId);
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {

@@ -1,4 +1,8 @@
 #include "platform/application.h"
+#include "platform/programicon.h"
+
+#include <QDialog>
+#include <QMessageBox>
 
 #include <QTest>
 #include <QTimer>
@@ -14,6 +18,7 @@ private slots:
     void errorFromHandlerIsShownAndLoopGoesOn_data();
     void errorFromHandlerIsShownAndLoopGoesOn();
     void laterHandlersStillRun();
+    void everyWindowTakesTheProgramIcon();
 
 private:
     QStringList Shown;
@@ -64,6 +69,24 @@ void TestApplication::laterHandlersStillRun() {
     QTRY_VERIFY(ticks >= 3);
     repeating.stop();
     QCOMPARE(Shown.mid(0, 3), (QStringList{"tick 1", "tick 2", "tick 3"}));
+}
+
+void TestApplication::everyWindowTakesTheProgramIcon() {
+    // The drawing itself: opaque in the middle, see-through in the rounded corners.
+    for (const int size : {16, 256}) {
+        const QImage icon = ProgramIconImage(size);
+        QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2)), 255);
+        QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+    }
+    QDialog dialog;
+    QMessageBox box;
+    for (const QWidget* window : {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(&box)}) {
+        const QIcon icon = window->windowIcon();
+        QCOMPARE(icon.availableSizes().first(), QSize(16, 16));
+        QCOMPARE(icon.availableSizes().last(), QSize(256, 256));
+        QCOMPARE(icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 ProgramIconImage(32));
+    }
 }
 
 int main(int argc, char** argv) {
