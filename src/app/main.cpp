@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/windows.h"
 #include "platform/application.h"
@@ -34,6 +35,9 @@ private:
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
+
+    if (const std::optional<int> exitCode = HandleCommandLine(argc, argv))
+        return *exitCode;
 
     SupportStartup();
     Application app(argc, argv);
