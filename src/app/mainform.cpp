@@ -5,6 +5,7 @@
 #include "app/messageform.h"
 #include "app/ratepresentation.h"
 #include "platform/applog.h"
+#include "platform/screens.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
@@ -546,6 +547,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormDestroy() {
+    // Where the window's position cannot be known, the one the user had stays stored.
+    if (!PlatformReportsWindowPosition())
+        return;
     // Nothing may escape a destructor; a store that cannot be written loses the position.
     try {
         Store.WriteInteger(QStringLiteral("MainTop"), y());
