@@ -79,10 +79,6 @@ void SetTimerRunning(QTimer& timer, bool running) {
     }
 }
 
-bool OnWayland() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
 } // namespace
 
 TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
@@ -548,7 +544,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormDestroy() {
     // Where the window's position cannot be known, the one the user had stays stored.
-    if (!PlatformReportsWindowPosition())
+    if (OnWayland())
         return;
     // Nothing may escape a destructor; a store that cannot be written loses the position.
     try {

@@ -2,6 +2,6 @@
 
 #include <QGuiApplication>
 
-bool PlatformReportsWindowPosition() {
-    return !QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+bool OnWayland() {
+    return QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
 }

@@ -1,5 +1,5 @@
 #pragma once
 
-// False where the windowing system keeps a window's position to itself (Wayland): what the
-// program reads there is not where the window is.
-bool PlatformReportsWindowPosition();
+// True on Wayland, where the compositor places windows and keeps their position to itself:
+// a program neither moves its window there nor learns where it is.
+bool OnWayland();
