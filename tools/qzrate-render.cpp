@@ -1,8 +1,11 @@
 // Writes pictures of the program's windows, drawn off screen on a throw-away settings store:
-//   qzrate-render <folder>
+//   qzrate-render [--dark-theme] <folder>
+// --dark-theme starts the program as a dark desktop theme would: Fusion with light text on
+// dark grey.
 #include "app/mainform.h"
 #include "app/messageform.h"
 #include "app/windows.h"
+#include "platform/application.h"
 #include "platform/programicon.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
@@ -43,6 +46,13 @@ void ShowSampleReading(TMainForm& main) {
     main.ImageDelta->setPixmap(QPixmap::fromImage(marks));
 }
 
+// A dark desktop theme as Qt's Fusion style shows it.
+QPalette DarkThemePalette() {
+    const QColor grey(53, 53, 53);
+    return QPalette(Qt::white, grey, grey.lighter(150), grey.darker(150), grey.darker(120),
+                    Qt::white, Qt::white, QColor(42, 42, 42), grey);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -50,13 +60,19 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir scratch;
     qputenv("XDG_DATA_HOME", scratch.filePath("data").toUtf8());
-    QApplication app(argc, argv);
+    const bool darkTheme = argc == 3 && qstrcmp(argv[1], "--dark-theme") == 0;
+    if (darkTheme) {
+        // In place before the application object, as the desktop's theme would be.
+        qputenv("QT_STYLE_OVERRIDE", "Fusion");
+        QApplication::setPalette(DarkThemePalette());
+    }
+    Application app(argc, argv);
     QApplication::setApplicationName(ProductName);
-    if (argc != 2 || !scratch.isValid()) {
-        QTextStream(stderr) << "usage: qzrate-render <folder>\n";
+    if (argc != (darkTheme ? 3 : 2) || !scratch.isValid()) {
+        QTextStream(stderr) << "usage: qzrate-render [--dark-theme] <folder>\n";
         return 2;
     }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir folder(QString::fromLocal8Bit(argv[argc - 1]));
     if (!folder.mkpath(QStringLiteral(".")))
         return 1;
 

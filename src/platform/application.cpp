@@ -2,6 +2,7 @@
 
 #include "platform/applog.h"
 #include "platform/programicon.h"
+#include "platform/programpalette.h"
 
 #include <QMessageBox>
 
@@ -21,6 +22,8 @@ Application::ErrorReporter& Reporter() {
 } // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    // The windows look as designed under any desktop theme, light or dark.
+    setPalette(ProgramPalette());
     // Every window, dialog and message box takes this icon unless it sets its own.
     setWindowIcon(ProgramIcon());
     // Lets a Wayland compositor find the desktop entry, and with it the icon.

@@ -2,7 +2,9 @@
 #include "platform/programicon.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <QTest>
 #include <QTimer>
@@ -19,6 +21,8 @@ private slots:
     void errorFromHandlerIsShownAndLoopGoesOn();
     void laterHandlersStillRun();
     void everyWindowTakesTheProgramIcon();
+    void windowsKeepTheirColoursUnderADarkTheme_data();
+    void windowsKeepTheirColoursUnderADarkTheme();
 
 private:
     QStringList Shown;
@@ -89,7 +93,36 @@ void TestApplication::everyWindowTakesTheProgramIcon() {
     }
 }
 
+void TestApplication::windowsKeepTheirColoursUnderADarkTheme_data() {
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("window") << int(QPalette::Window) << QColor(240, 240, 240);
+    QTest::newRow("window text") << int(QPalette::WindowText) << QColor(Qt::black);
+    QTest::newRow("light 3D") << int(QPalette::Midlight) << QColor(227, 227, 227);
+    QTest::newRow("edit box") << int(QPalette::Base) << QColor(Qt::white);
+    QTest::newRow("edit text") << int(QPalette::Text) << QColor(Qt::black);
+    QTest::newRow("button") << int(QPalette::Button) << QColor(240, 240, 240);
+    QTest::newRow("button text") << int(QPalette::ButtonText) << QColor(Qt::black);
+}
+
+void TestApplication::windowsKeepTheirColoursUnderADarkTheme() {
+    QFETCH(int, role);
+    QFETCH(QColor, colour);
+    const auto colourRole = QPalette::ColorRole(role);
+    QDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    auto* button = new QPushButton(&dialog);
+    for (const QWidget* widget : {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(edit),
+                                  static_cast<QWidget*>(button)})
+        QCOMPARE(widget->palette().color(QPalette::Active, colourRole), colour);
+}
+
 int main(int argc, char** argv) {
+    // The desktop's theme is dark: light text on dark grey, in place before the program starts.
+    const QColor grey(53, 53, 53);
+    QApplication::setPalette(QPalette(Qt::white, grey, grey.lighter(150), grey.darker(150),
+                                      grey.darker(120), Qt::white, Qt::white, QColor(42, 42, 42),
+                                      grey));
     Application app(argc, argv);
     TestApplication test;
     return QTest::qExec(&test, argc, argv);
