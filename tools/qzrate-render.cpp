@@ -1,16 +1,19 @@
-// Writes pictures of the program's windows, drawn off screen on a throw-away settings store:
+// Writes pictures of the program's windows, drawn off screen on a throw-away settings store,
+// in the language of the environment (LANG):
 //   qzrate-render [--dark-theme] <folder>
 // --dark-theme starts the program as a dark desktop theme would: Fusion with light text on
 // dark grey.
 #include "app/mainform.h"
 #include "app/messageform.h"
 #include "app/windows.h"
+#include "info/aboutbox.h"
 #include "platform/application.h"
 #include "platform/programicon.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
+#include "support/systeminfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,6 +63,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir scratch;
     qputenv("XDG_DATA_HOME", scratch.filePath("data").toUtf8());
+    SupportStartup();
     const bool darkTheme = argc == 3 && qstrcmp(argv[1], "--dark-theme") == 0;
     if (darkTheme) {
         // In place before the application object, as the desktop's theme would be.
@@ -91,6 +95,12 @@ int main(int argc, char** argv) {
     windows.MessageForm->ShowTimed(main.y(), main.x(), main.height(), main.width(),
                                    QStringLiteral("Geen verbinding"), QString(), 5000);
     saved &= Save(*windows.MessageForm, folder, QStringLiteral("message.png"));
+    TAboutBox& about = *windows.AboutBox;
+    about.show();
+    saved &= Save(about, folder, QStringLiteral("about-main-page.png"));
+    about.AutorBtnClick();
+    saved &= Save(about, folder, QStringLiteral("about-author-page.png"));
+    about.hide();
     for (const int size : {16, 32, 256})
         saved &= SaveImage(ProgramIconImage(size), folder, QStringLiteral("icon-%1.png").arg(size));
     return saved ? 0 : 1;

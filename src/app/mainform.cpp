@@ -4,6 +4,7 @@
 #include "app/marketclock.h"
 #include "app/messageform.h"
 #include "app/ratepresentation.h"
+#include "info/aboutbox.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
 #include "settings/appliedsettings.h"
@@ -208,6 +209,7 @@ void TMainForm::CreateMenus() {
 
     InfoPopup = new QMenu(this);
     OverqzRate = InfoPopup->addAction(QStringLiteral("Over qzRate..."));
+    connect(OverqzRate, &QAction::triggered, this, &TMainForm::OverqzRateClick);
 }
 
 void TMainForm::RouteMouseEvents() {
@@ -487,6 +489,11 @@ void TMainForm::AfsluitenClick() {
 
 void TMainForm::ButtonInfoClick() {
     InfoPopup->popup(QPoint(x() + ButtonInfo->x() + 30, y() + ButtonInfo->y() + 20));
+}
+
+void TMainForm::OverqzRateClick() {
+    if (AboutBox)
+        AboutBox->exec();
 }
 
 void TMainForm::FormMouseDown(Qt::MouseButton button, int X, int Y) {

@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
+class TAboutBox;
 class TMessageForm;
 class TOptionsForm;
 
@@ -59,6 +60,8 @@ public:
     void InstellingenClick();
     void AfsluitenClick();
     void ButtonInfoClick();
+    // Shows the information box modally.
+    void OverqzRateClick();
     // X and Y are in the coordinates of the control that got the event.
     void FormMouseDown(Qt::MouseButton button, int X, int Y);
     void FormMouseMove(int X, int Y);
@@ -74,6 +77,8 @@ public:
     QPointer<TOptionsForm> OptionsForm;
     // Set by the window set once the message window exists.
     QPointer<TMessageForm> MessageForm;
+    // Set by the window set once the information box exists.
+    QPointer<TAboutBox> AboutBox;
 
     bool ShownOnce = false;
     // No refresh may run until the start timer has fired.

@@ -14,12 +14,19 @@ Windows::Windows(const SettingsStore& store) {
     // Before the dialog applies the settings: the size switches check its radio buttons.
     MainForm->OptionsForm = OptionsForm.get();
     OptionsForm->FormCreate();
-    AboutBox = std::make_unique<TAboutBox>();
+    AboutBox = std::make_unique<TAboutBox>(store);
+    AboutBox->MainForm = MainForm.get();
+    MainForm->AboutBox = AboutBox.get();
     AboutBox->FormCreate();
     VersionsForm = std::make_unique<TVersionsForm>();
     VersionsForm->FormCreate();
     MessageForm = std::make_unique<TMessageForm>(MainForm->palette().color(QPalette::Window));
     MainForm->MessageForm = MessageForm.get();
+    AboutBox->ShowTimed = [form = MessageForm.get()](int top, int left, int height, int width,
+                                                     const QString& line1, const QString& line2,
+                                                     int intervalMs) {
+        form->ShowTimed(top, left, height, width, line1, line2, intervalMs);
+    };
     TerminateForm = std::make_unique<TTerminateForm>();
     TerminateForm->FormCreate();
 }
