@@ -49,6 +49,8 @@ public:
         QString appIcon;
         QString summary;
         QString body;
+        QVariantMap hints;
+        int expireTimeout;
     };
 
     // Registers itself on the bus; false when the name or the object is taken.
@@ -62,9 +64,9 @@ public:
 
 public slots:
     uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
-                const QString& summary, const QString& body, const QStringList&, const QVariantMap&,
-                int) {
-        Requests.append({appName, replacesId, appIcon, summary, body});
+                const QString& summary, const QString& body, const QStringList&,
+                const QVariantMap& hints, int expireTimeout) {
+        Requests.append({appName, replacesId, appIcon, summary, body, hints, expireTimeout});
         // A new notification gets a new id; a replaced one keeps its own.
         return replacesId != 0 ? replacesId : uint(40 + Requests.size());
     }

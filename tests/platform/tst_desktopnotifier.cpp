@@ -60,6 +60,11 @@ void TestDesktopNotifier::nextNotificationReplacesTheLast() {
     QCOMPARE(Service->Requests[0].appIcon, QStringLiteral("nl.qzrate.qzRate"));
     QCOMPARE(Service->Requests[0].summary, QStringLiteral("above"));
     QCOMPARE(Service->Requests[0].body, QStringLiteral("first"));
+    // The desktop finds the program's entry, shows it as a normal notice for as long as it
+    // likes.
+    QCOMPARE(Service->Requests[0].hints.value("desktop-entry").toString(), "nl.qzrate.qzRate");
+    QCOMPARE(Service->Requests[0].hints.value("urgency").toInt(), 1);
+    QCOMPARE(Service->Requests[0].expireTimeout, -1);
     QCOMPARE(Service->Requests[1].replacesId, 41u);
     QCOMPARE(Service->Requests[1].body, QStringLiteral("third"));
 
