@@ -52,9 +52,9 @@ QString HttpServer::ErrorString() const {
 QByteArray HttpServer::ResponseHead(int status, qsizetype contentLength,
                                     const QByteArray& contentType, const Headers& extraHeaders) {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + ReasonPhrase(status) +
-                      "\r\nContent-Type: " + contentType +
-                      "\r\nContent-Length: " + QByteArray::number(contentLength) +
-                      "\r\nConnection: close\r\n";
+                      "\r\nContent-Type: " + contentType + "\r\nConnection: close\r\n";
+    if (contentLength >= 0)
+        head += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
     for (const auto& [name, value] : extraHeaders)
         head += name + ": " + value + "\r\n";
     return head + "\r\n";
@@ -68,6 +68,8 @@ void HttpServer::SendResponse(QTcpSocket* socket, int status, const QByteArray& 
 
 void HttpServer::AcceptConnections() {
     while (QTcpSocket* socket = server->nextPendingConnection()) {
+        ++opened;
+        connect(socket, &QTcpSocket::disconnected, this, [this] { ++closed; });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         auto buffer = std::make_shared<QByteArray>();
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {

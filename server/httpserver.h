@@ -20,9 +20,13 @@ public:
     quint16 Port() const;
     QUrl Url() const; // http://127.0.0.1:<port>/
     QString ErrorString() const;
+    // Connections accepted so far, and those of them that have closed.
+    int ConnectionsOpened() const { return opened; }
+    int ConnectionsClosed() const { return closed; }
 
     using Headers = QList<std::pair<QByteArray, QByteArray>>;
 
+    // A negative contentLength announces none.
     static QByteArray ResponseHead(int status, qsizetype contentLength,
                                    const QByteArray& contentType = DefaultContentType,
                                    const Headers& extraHeaders = {});
@@ -39,4 +43,6 @@ private:
     void AcceptConnections();
 
     QTcpServer* server;
+    int opened = 0;
+    int closed = 0;
 };

@@ -42,8 +42,9 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
 }
 
 TerminationSignals::~TerminationSignals() {
+    // The program is ending: a signal now must not kill it half-way with a failure status.
     for (const int signalNumber : Handled)
-        ::signal(signalNumber, SIG_DFL);
+        ::signal(signalNumber, SIG_IGN);
     delete Notifier;
     ::close(Pair[0]);
     ::close(Pair[1]);

@@ -12,7 +12,8 @@ class TerminationSignals : public QObject {
 
 public:
     explicit TerminationSignals(QObject* parent = nullptr);
-    // Puts the default actions back.
+    // From here on the signals are ignored, so one that comes while the program ends cannot
+    // end it with a failure status.
     ~TerminationSignals() override;
 
 signals:

@@ -2,42 +2,21 @@
 
 #include "sources/sourceslog.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 
-namespace {
-const QByteArray UserAgent = QByteArrayLiteral("qzRate");
-
-bool CanOpen(const QUrl& url) {
-    return url.isValid() && !url.host().isEmpty() &&
-           (url.scheme() == u"http" || url.scheme() == u"https");
-}
-} // namespace
-
 PageFetcher::PageFetcher(QObject* parent)
-    : QObject(parent), manager(new QNetworkAccessManager(this)), attemptTimer(new QTimer(this)) {
-    // Direct connections only, never a proxy.
-    manager->setProxy(QNetworkProxy::NoProxy);
-    attemptTimer->setSingleShot(true);
-    connect(attemptTimer, &QTimer::timeout, this, [this] {
-        qCDebug(lcSources) << "attempt" << result.attempts + 1 << "on" << url.toDisplayString()
-                           << "timed out";
-        // A page that never finished is no page: the attempt counts as one without text.
+    : QObject(parent), transfer(new HttpTransfer(this)), deadline(new QTimer(this)) {
+    connect(transfer, &HttpTransfer::finished, this, &PageFetcher::EndAttempt);
+    connect(deadline, &QTimer::timeout, this, [this] {
+        qCDebug(lcSources) << "fetch of" << url.toDisplayString() << "out of time after"
+                           << result.attempts << "attempts";
+        transfer->Abort();
         result.text.clear();
-        EndAttempt();
+        Finish();
     });
 }
 
-PageFetcher::~PageFetcher() {
-    if (reply) {
-        reply->disconnect(this);
-        reply->abort();
-        delete reply;
-    }
-}
+PageFetcher::~PageFetcher() = default;
 
 bool PageFetcher::Busy() const {
     return busy;
@@ -50,71 +29,41 @@ bool PageFetcher::FetchPage(const QUrl& pageUrl, const FetchOptions& fetchOption
     url = pageUrl;
     options = fetchOptions;
     result = FetchResult{};
-    if (!CanOpen(url)) {
-        result.sessionOpened = false;
-        // Delivered from the event loop, never from inside this call.
-        QMetaObject::invokeMethod(this, &PageFetcher::Finish, Qt::QueuedConnection);
-        return true;
-    }
+    deadline->start(options.deadlineMs);
     StartAttempt();
     return true;
 }
 
 void PageFetcher::StartAttempt() {
-    result.text.clear();
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    HttpTransfer::Options transferOptions;
+    transferOptions.timeoutMs = options.attemptTimeoutMs;
     if (options.reload)
-        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                             QNetworkRequest::AlwaysNetwork);
-    else
-        request.setRawHeader("Pragma", "no-cache");
-
-    reply = manager->get(request);
-    connect(reply, &QNetworkReply::readyRead, this, [this] { ReadPieces(false); });
-    connect(reply, &QNetworkReply::finished, this, [this] {
-        if (reply->error() != QNetworkReply::NoError)
-            qCDebug(lcSources) << "attempt" << result.attempts + 1 << "on" << url.toDisplayString()
-                               << "ended:" << reply->errorString();
-        if (!ReadPieces(true))
-            EndAttempt();
-    });
-    attemptTimer->start(options.attemptTimeoutMs);
-}
-
-// Reads whole pieces only while the body is still coming, so pieces start at fixed offsets of
-// the body; at its end (or when the attempt is cut short) the last, shorter piece follows. Each
-// piece counts up to its first NUL byte. True when the cap ended the attempt; the caller then
-// leaves it alone, as the next attempt or fetch may already be running.
-bool PageFetcher::ReadPieces(bool toEnd) {
-    while (reply &&
-           (reply->bytesAvailable() >= PieceSize || (toEnd && reply->bytesAvailable() > 0))) {
-        const QByteArray piece = reply->read(PieceSize);
-        if (piece.isEmpty())
-            return false;
-        const qsizetype nul = piece.indexOf('\0');
-        result.text += QString::fromLatin1(nul < 0 ? piece : piece.left(nul));
-        // The cap is reached: the rest of the body is not read.
-        if (options.sizeCap > 0 && result.text.size() >= options.sizeCap) {
-            EndAttempt();
-            return true;
-        }
+        transferOptions.headers.emplaceBack("Cache-Control", "no-cache");
+    transferOptions.headers.emplaceBack("Pragma", "no-cache");
+    if (!transfer->Start(url, transferOptions,
+                         [this](QByteArrayView piece) { return TakePiece(piece); })) {
+        // Not an http(s) URL with a host: there is no session to open.
+        result.sessionOpened = false;
+        // Delivered from the event loop, never from inside FetchPage.
+        QMetaObject::invokeMethod(this, &PageFetcher::Finish, Qt::QueuedConnection);
     }
-    return false;
 }
 
-void PageFetcher::EndAttempt() {
-    if (!reply)
-        return;
-    attemptTimer->stop();
-    QNetworkReply* done = reply;
-    reply = nullptr;
-    done->disconnect(this);
-    done->abort();
-    done->deleteLater();
+// Each piece counts up to its first NUL byte. False when the cap is reached: the rest of the
+// body is not read.
+bool PageFetcher::TakePiece(QByteArrayView piece) {
+    const qsizetype nul = piece.indexOf('\0');
+    result.text += QLatin1StringView(nul < 0 ? piece : piece.first(nul));
+    return options.sizeCap <= 0 || result.text.size() < options.sizeCap;
+}
 
+void PageFetcher::EndAttempt(HttpTransfer::Outcome outcome) {
+    if (outcome != HttpTransfer::Outcome::Complete && outcome != HttpTransfer::Outcome::Stopped) {
+        qCDebug(lcSources) << "attempt" << result.attempts + 1 << "on" << url.toDisplayString()
+                           << "ended:" << transfer->ErrorString();
+        // A page that was cut off or never finished is no page.
+        result.text.clear();
+    }
     ++result.attempts;
     if (result.text.isEmpty() && result.attempts < options.maxAttempts) {
         StartAttempt();
@@ -124,6 +73,7 @@ void PageFetcher::EndAttempt() {
 }
 
 void PageFetcher::Finish() {
+    deadline->stop();
     busy = false;
     emit finished(result);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QByteArray>
+#include "sources/httptransfer.h"
+
 #include <QObject>
 #include <QString>
 #include <QUrl>
 
-class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
 
 struct FetchOptions {
@@ -18,6 +17,8 @@ struct FetchOptions {
     // An attempt still running after this long brought no text: what it read is dropped and
     // the next attempt starts.
     int attemptTimeoutMs = 20000;
+    // All attempts of one fetch end by then; a fetch that runs out of time brought no text.
+    int deadlineMs = 60000;
 };
 
 struct FetchResult {
@@ -27,7 +28,8 @@ struct FetchResult {
 };
 
 // Fetches a page asynchronously: retries at once while an attempt brings no text, reads the
-// body in 2048-byte pieces and cuts each piece at its first NUL byte. One fetch at a time.
+// body in 2048-byte pieces and cuts each piece at its first NUL byte. An attempt that ends in a
+// network error or its time-out brings no text, whatever it had read. One fetch at a time.
 class PageFetcher : public QObject {
     Q_OBJECT
 public:
@@ -39,20 +41,19 @@ public:
     bool FetchPage(const QUrl& url, const FetchOptions& options);
     bool Busy() const;
 
-    static constexpr qsizetype PieceSize = 2048;
+    static constexpr qsizetype PieceSize = HttpTransfer::PieceSize;
 
 signals:
     void finished(const FetchResult& result);
 
 private:
     void StartAttempt();
-    bool ReadPieces(bool toEnd);
-    void EndAttempt();
+    bool TakePiece(QByteArrayView piece);
+    void EndAttempt(HttpTransfer::Outcome outcome);
     void Finish();
 
-    QNetworkAccessManager* manager;
-    QTimer* attemptTimer;
-    QNetworkReply* reply = nullptr;
+    HttpTransfer* transfer;
+    QTimer* deadline;
     QUrl url;
     FetchOptions options;
     FetchResult result;

@@ -11,6 +11,10 @@ const QString ChangeKey = QStringLiteral("190143785RelativeDifference");
 const QString D2ERateKey = QStringLiteral("ratesC1Value");
 constexpr qsizetype IEXWindow = 2048; // the change must stand this close after the price
 constexpr qsizetype MinPageLength = 50;
+// A rate or price text longer than this, or a rate outside these bounds, is no reading.
+constexpr qsizetype MaxNumberLength = 12;
+constexpr double MinRate = 0.0001;
+constexpr double MaxRate = 10000;
 
 // Puts "-1" or "-2" into RateText when the fetch brought no usable page.
 bool SetResultCode(RateReading& reading, const FetchResult& page) {
@@ -25,7 +29,18 @@ bool SetResultCode(RateReading& reading, const FetchResult& page) {
     return false;
 }
 
-// A rate of 0 is no reading at all: everything stays as it was but the code.
+// A number as the page writes it, when it is short and well formed.
+std::optional<double> PageNumber(const QString& text) {
+    if (text.size() > MaxNumberLength)
+        return std::nullopt;
+    return ParseWholeNumber(text);
+}
+
+bool PlausibleRate(double rate) {
+    return rate >= MinRate && rate <= MaxRate;
+}
+
+// An implausible rate is no reading at all: everything stays as it was but the code.
 void RejectReading(RateReading& reading, const RateReading& before) {
     reading = before;
     reading.RateText = NoUsablePageCode;
@@ -43,7 +58,8 @@ std::optional<QString> WindowAfter(const QString& key, const QString& text) {
 FetchOptions IEXFetchOptions() {
     FetchOptions options;
     options.maxAttempts = 11;
-    options.sizeCap = 4 * 1024 * 1024;
+    // Far above any real page, low enough that an endless body costs little memory.
+    options.sizeCap = 2 * 1024 * 1024;
     options.reload = true;
     return options;
 }
@@ -73,12 +89,11 @@ void ReadIEXRate(RateReading& reading, const FetchResult& page, const QDateTime&
     }
     QString text = TextAfter(u'>', *afterPrice);
     // The page quotes the euro in dollars. Rounded through the text, so RateText and
-    // CurrentRate agree exactly; a price that gives no rate (0, or so large or small that its
-    // inverse rounds to 0 or overflows) is no reading.
-    const double inverse = 1.0 / ParseNumber(TextBefore(u'<', text));
+    // CurrentRate agree exactly.
+    const std::optional<double> price = PageNumber(TextBefore(u'<', text));
     const QString rateText =
-        std::isfinite(inverse) ? FormatFixed(2, 4, inverse, separator) : QString();
-    if (ParseNumber(rateText) == 0.0) {
+        price && *price > 0 ? FormatFixed(2, 4, 1.0 / *price, separator) : QString();
+    if (!PlausibleRate(ParseNumber(rateText))) {
         RejectReading(reading, before);
         return;
     }
@@ -128,16 +143,15 @@ void ReadD2ERate(RateReading& reading, const FetchResult& page, const QDateTime&
         return;
     }
     const QString rateText = TextBefore(u'<', page.text.mid(tagEnd + 1));
-    const double rate = ParseNumber(rateText);
-    // The percentage divides by the rate.
-    if (rate == 0.0) {
+    const std::optional<double> rate = PageNumber(rateText);
+    if (!rate || !PlausibleRate(*rate)) {
         RejectReading(reading, before);
         return;
     }
 
     const double previousRate = reading.CurrentRate;
     reading.RateText = rateText; // as the page writes it
-    reading.CurrentRate = rate;
+    reading.CurrentRate = *rate;
     reading.StepText = FormatFixed(2, 4, reading.CurrentRate - previousRate, separator);
     if (reading.FirstReading) {
         reading.FirstReading = false;

@@ -47,8 +47,13 @@ QString WithoutZone(const QString& format) {
 
 RegionalSettings RegionalSettingsFrom(const QLocale& locale) {
     RegionalSettings settings;
-    settings.decimalSeparator = SingleChar(locale.decimalPoint(), u',');
-    settings.groupSeparator = SingleChar(locale.groupSeparator(), u'.');
+    // Numbers the program writes must read back, and only ',' and '.' do: another decimal
+    // separator (U+066B in Arabic, Persian, Pashto) gives way to the Dutch pair.
+    const QChar decimal = SingleChar(locale.decimalPoint(), u',');
+    const bool readable = decimal == u',' || decimal == u'.';
+    settings.decimalSeparator = readable ? decimal : u',';
+    const QChar otherMark = settings.decimalSeparator == u',' ? u'.' : u',';
+    settings.groupSeparator = readable ? SingleChar(locale.groupSeparator(), otherMark) : otherMark;
     const QString longTime = locale.timeFormat(QLocale::LongFormat);
     settings.dateTimeFormat = locale.dateFormat(QLocale::ShortFormat) + u' ' + longTime;
     settings.timeFormat = WithoutZone(longTime);

@@ -67,7 +67,13 @@ QString KeepNumberChars(const QString& text) {
     return Filtered(text, [](QChar c) { return IsDigit(c) || c == u',' || c == u'.'; });
 }
 
-double ParseNumber(const QString& text) {
+namespace {
+struct NumberReading {
+    double value = 0.0;
+    bool whole = false; // the text was a well-formed number
+};
+
+NumberReading ReadNumber(const QString& text) {
     QString t = RemoveSpaces(text);
     const qsizetype comma = t.indexOf(u',');
     if (comma >= 0)
@@ -76,7 +82,7 @@ double ParseNumber(const QString& text) {
         t = QStringLiteral("0.0");
     for (const QChar c : t) {
         if (!IsDigit(c) && c != u'+' && c != u'-' && c != u'.')
-            return 0.0;
+            return {};
     }
     if (!t.contains(u'.'))
         t.append(u'.');
@@ -99,12 +105,22 @@ double ParseNumber(const QString& text) {
         } else if ((c == u'+' || c == u'-') && i == 0) {
             negative = c == u'-';
         } else {
-            return DigitsValue(digits);
+            return {DigitsValue(digits), false};
         }
     }
     digits.insert(pointAt, '.');
     const double value = DigitsValue(digits);
-    return negative ? -value : value;
+    return {negative ? -value : value, true};
+}
+} // namespace
+
+double ParseNumber(const QString& text) {
+    return ReadNumber(text).value;
+}
+
+std::optional<double> ParseWholeNumber(const QString& text) {
+    const NumberReading reading = ReadNumber(text);
+    return reading.whole ? std::optional<double>(reading.value) : std::nullopt;
 }
 
 QString FormatFixed(int width, int decimals, double x, QChar decimalSeparator) {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Cutting helpers: the character or substring comes first, then the text. When it does
 // not occur the result is empty (never the whole input), so callers test for emptiness.
 QString TextBefore(QChar ch, const QString& text);
@@ -18,6 +20,8 @@ QString KeepNumberChars(const QString& text); // keeps 0-9 ',' '.'
 // Reads "0,9027" and "0.9027" alike, whatever the regional settings; foreign text reads as 0,
 // a malformed number as the digits read before the first offending character.
 double ParseNumber(const QString& text);
+// As ParseNumber, but nothing for a text that is foreign or not a well-formed number.
+std::optional<double> ParseWholeNumber(const QString& text);
 
 // Fixed-point text with the given decimal separator; a negative value that rounds to zero
 // keeps its minus sign.

@@ -13,6 +13,7 @@ private slots:
     void signalArrivesOnTheEventLoop_data();
     void signalArrivesOnTheEventLoop();
     void onlyOneWatcher();
+    void signalAfterTheWatcherChangesNothing();
 };
 
 void TestTerminationSignals::signalArrivesOnTheEventLoop_data() {
@@ -35,6 +36,19 @@ void TestTerminationSignals::signalArrivesOnTheEventLoop() {
 void TestTerminationSignals::onlyOneWatcher() {
     TerminationSignals first;
     QVERIFY_THROWS_EXCEPTION(std::logic_error, TerminationSignals second);
+}
+
+// The watcher goes early in the program's end; a signal after it must not kill the program.
+void TestTerminationSignals::signalAfterTheWatcherChangesNothing() {
+    { TerminationSignals watcher; }
+    QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+    QCOMPARE(::kill(::getpid(), SIGINT), 0);
+    QTest::qWait(50); // still here
+    // A new watcher takes the signals again.
+    TerminationSignals watcher;
+    QSignalSpy received(&watcher, &TerminationSignals::Received);
+    QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+    QVERIFY(received.wait(5000));
 }
 
 QTEST_GUILESS_MAIN(TestTerminationSignals)

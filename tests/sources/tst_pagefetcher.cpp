@@ -254,14 +254,16 @@ private slots:
         QCOMPARE(result.text, QString::fromLatin1(D2EPage()));
     }
 
-    void cutConnectionKeepsWhatArrived() {
+    // A body cut off before its announced end is no page, however much of it arrived.
+    void cutOffBodyIsRetried() {
         ScriptedAnswer cut = Answer(QByteArray(3000, 'k') + QByteArray(2000, 'l'));
         cut.cutAfter = 3000;
         server->Enqueue(cut);
+        server->Enqueue(Answer(D2EPage()));
         FetchResult result;
         QVERIFY(Fetch(QuickOptions(3), result));
-        QCOMPARE(result.text, QString(3000, u'k'));
-        QCOMPARE(result.attempts, 1);
+        QCOMPARE(result.text, QString::fromLatin1(D2EPage()));
+        QCOMPARE(result.attempts, 2);
     }
 
     void redirectIsFollowed() {
@@ -297,6 +299,19 @@ private slots:
         QCOMPARE(request.Header("User-Agent"), QByteArray("qzRate"));
         QCOMPARE(request.Header("Cache-Control"), cacheControl);
         QCOMPARE(request.Header("Pragma"), pragma);
+    }
+
+    // A fetch that ended well before its deadline is not ended again when the deadline passes.
+    void finishedOnce() {
+        server->Enqueue(Answer(D2EPage()));
+        FetchOptions options = QuickOptions(1);
+        options.deadlineMs = 300;
+        PageFetcher fetcher;
+        QSignalSpy spy(&fetcher, &PageFetcher::finished);
+        QVERIFY(fetcher.FetchPage(server->Url(), options));
+        QVERIFY(spy.wait(5000));
+        QVERIFY(!spy.wait(600));
+        QCOMPARE(spy.size(), 1);
     }
 
     void oneFetchAtATime() {

@@ -168,6 +168,14 @@ private slots:
         QTest::newRow("change close by") << qsizetype(0) << QStringLiteral("-0,25%");
         QTest::newRow("change within the window") << qsizetype(1900) << QStringLiteral("-0,25%");
         QTest::newRow("change beyond the window") << qsizetype(2100) << QStringLiteral("0,40%");
+        // The gap that puts the change key's last character on the window's last one (the
+        // stray value below adds 9 characters).
+        const QString page = IEXPage(QStringLiteral("1,0834"), QStringLiteral("+0,25%"));
+        const qsizetype keysApart = page.indexOf(u"190143785RelativeDifference") + 27 -
+                                    page.indexOf(u"190143785LastPrice") - 18 + 9;
+        QTest::newRow("change key ends the window")
+            << 2048 - keysApart << QStringLiteral("-0,00%"); // its value lies beyond
+        QTest::newRow("change key a character out") << 2049 - keysApart << QStringLiteral("0,40%");
     }
     void iexChangeWindow() {
         QFETCH(qsizetype, gap);
@@ -310,6 +318,20 @@ private slots:
             << true;
         QTest::newRow("D2E rate reads as 0")
             << false << D2EPage(QStringLiteral("--")) << true << "-2" << true;
+        QTest::newRow("IEX price not well formed")
+            << true << IEXPage(QStringLiteral("1,08.34"), QStringLiteral("+0,25%")) << true << "-2"
+            << true;
+        QTest::newRow("IEX negative price")
+            << true << IEXPage(QStringLiteral("-1,0834"), QStringLiteral("+0,25%")) << true << "-2"
+            << true;
+        QTest::newRow("D2E rate not well formed")
+            << false << D2EPage(QStringLiteral("0,92.3")) << true << "-2" << true;
+        QTest::newRow("D2E negative rate")
+            << false << D2EPage(QStringLiteral("-0,9241")) << true << "-2" << true;
+        QTest::newRow("D2E rate of 300 digits")
+            << false << D2EPage(QString(300, u'9')) << true << "-2" << true;
+        QTest::newRow("D2E rate of 5000 decimals")
+            << false << D2EPage("0," + QString(5000, u'9')) << true << "-2" << true;
         QTest::newRow("D2E key without its tag end")
             << false << QString(100, u'x') + QStringLiteral("ratesC1Value 0,9241") << true << "-2"
             << false;
@@ -332,6 +354,48 @@ private slots:
         QCOMPARE(reading.ChangeText, textsKept ? Earlier().ChangeText : QString());
         QCOMPARE(reading.PercentText, textsKept ? Earlier().PercentText : QString());
         QVERIFY(SameRates(reading, Earlier()));
+    }
+
+    // A reading is taken only when its text is at most 12 characters and its rate lies between
+    // 0.0001 and 10000; otherwise nothing changes, not even the first reading's flag.
+    void plausibleBounds_data() {
+        QTest::addColumn<bool>("iex");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<double>("rate"); // 0: rejected
+        QTest::newRow("D2E lowest") << false << "0,0001" << 0.0001;
+        QTest::newRow("D2E below") << false << "0,00009" << 0.0;
+        QTest::newRow("D2E highest") << false << "10000" << 10000.0;
+        QTest::newRow("D2E above") << false << "10000,01" << 0.0;
+        QTest::newRow("D2E 12 characters") << false << "0,9241000000" << 0.9241;
+        QTest::newRow("D2E 13 characters") << false << "0,92410000000" << 0.0;
+        QTest::newRow("IEX highest rate") << true << "0,0001" << 10000.0;
+        QTest::newRow("IEX rate too high") << true << "0,0000001" << 0.0;
+        QTest::newRow("IEX lowest rate") << true << "10000" << 0.0001;
+        QTest::newRow("IEX rate rounds to 0") << true << "20001" << 0.0;
+        QTest::newRow("IEX 12 characters") << true << "1,0834000000" << 0.923;
+        QTest::newRow("IEX 13 characters") << true << "1,08340000000" << 0.0;
+    }
+    void plausibleBounds() {
+        QFETCH(bool, iex);
+        QFETCH(QString, value);
+        QFETCH(double, rate);
+        RateReading reading = Earlier();
+        reading.FirstReading = true;
+        const RateReading before = reading;
+        if (iex)
+            ReadIEXRate(reading, Page(IEXPage(value, QStringLiteral("+0,25%"))), ReadingTime,
+                        Regional(u','));
+        else
+            ReadD2ERate(reading, Page(D2EPage(value)), ReadingTime, Regional(u','));
+        if (rate == 0.0) {
+            QCOMPARE(reading.RateText, QStringLiteral("-2"));
+            QVERIFY(SameRates(reading, before));
+            QCOMPARE(reading.PercentText, before.PercentText);
+        } else {
+            QCOMPARE(reading.CurrentRate, rate);
+            QCOMPARE(reading.OpeningRate, rate);
+            QVERIFY(!reading.FirstReading);
+        }
     }
 
     // A page of exactly 50 characters is read.

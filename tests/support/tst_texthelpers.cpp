@@ -180,40 +180,43 @@ void TestTextHelpers::longTexts() {
 void TestTextHelpers::parseNumber_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("expected");
+    QTest::addColumn<bool>("whole"); // well formed, no fallback
 
-    QTest::newRow("comma") << "2,45" << 2.45;
-    QTest::newRow("dutch rate") << "0,9027" << 0.9027;
-    QTest::newRow("point rate") << "0.9027" << 0.9027;
-    QTest::newRow("blanks") << " 1852 " << 1852.0;
-    QTest::newRow("inner blank") << "1 234,5" << 1234.5;
-    QTest::newRow("leading point") << ".5" << 0.5;
-    QTest::newRow("leading comma") << ",5" << 0.5;
-    QTest::newRow("minus point") << "-.5" << -0.5;
-    QTest::newRow("trailing comma") << "5," << 5.0;
-    QTest::newRow("whole") << "7" << 7.0;
-    QTest::newRow("plus") << "+0,25" << 0.25;
-    QTest::newRow("minus") << "-12,5" << -12.5;
-    QTest::newRow("negative zero") << "-0,0000" << 0.0;
-    QTest::newRow("empty") << "" << 0.0;
-    QTest::newRow("blanks only") << "   " << 0.0;
-    QTest::newRow("sign only") << "-" << 0.0;
-    QTest::newRow("plus only") << "+" << 0.0;
-    QTest::newRow("percent") << "0,9027%" << 0.0;
-    QTest::newRow("percent hundred") << "100,00%" << 0.0;
-    QTest::newRow("exponent") << "12e3" << 0.0;
-    QTest::newRow("tab") << "\t1" << 0.0;
-    QTest::newRow("second comma") << "1,5,0" << 0.0;
-    QTest::newRow("grouped dutch") << "1.234,56" << 1234.0;
-    QTest::newRow("two points") << "-1.2.3" << 12.0;
-    QTest::newRow("double minus") << "--1" << 0.0;
-    QTest::newRow("inner minus") << "12-3" << 12.0;
-    QTest::newRow("trailing sign") << "1,5-" << 15.0;
+    QTest::newRow("comma") << "2,45" << 2.45 << true;
+    QTest::newRow("dutch rate") << "0,9027" << 0.9027 << true;
+    QTest::newRow("point rate") << "0.9027" << 0.9027 << true;
+    QTest::newRow("blanks") << " 1852 " << 1852.0 << true;
+    QTest::newRow("inner blank") << "1 234,5" << 1234.5 << true;
+    QTest::newRow("leading point") << ".5" << 0.5 << true;
+    QTest::newRow("leading comma") << ",5" << 0.5 << true;
+    QTest::newRow("minus point") << "-.5" << -0.5 << true;
+    QTest::newRow("trailing comma") << "5," << 5.0 << true;
+    QTest::newRow("whole") << "7" << 7.0 << true;
+    QTest::newRow("plus") << "+0,25" << 0.25 << true;
+    QTest::newRow("minus") << "-12,5" << -12.5 << true;
+    QTest::newRow("negative zero") << "-0,0000" << 0.0 << true;
+    QTest::newRow("empty") << "" << 0.0 << true;
+    QTest::newRow("blanks only") << "   " << 0.0 << true;
+    QTest::newRow("sign only") << "-" << 0.0 << true;
+    QTest::newRow("plus only") << "+" << 0.0 << true;
+    QTest::newRow("percent") << "0,9027%" << 0.0 << false;
+    QTest::newRow("percent hundred") << "100,00%" << 0.0 << false;
+    QTest::newRow("exponent") << "12e3" << 0.0 << false;
+    QTest::newRow("tab") << "\t1" << 0.0 << false;
+    QTest::newRow("second comma") << "1,5,0" << 0.0 << false;
+    QTest::newRow("grouped dutch") << "1.234,56" << 1234.0 << false;
+    QTest::newRow("two points") << "-1.2.3" << 12.0 << false;
+    QTest::newRow("double minus") << "--1" << 0.0 << false;
+    QTest::newRow("inner minus") << "12-3" << 12.0 << false;
+    QTest::newRow("trailing sign") << "1,5-" << 15.0 << false;
 }
 
 void TestTextHelpers::parseNumber() {
     QFETCH(QString, text);
     QFETCH(double, expected);
     QCOMPARE(ParseNumber(text), expected);
+    QFETCH(bool, whole);
+    QCOMPARE(ParseWholeNumber(text), whole ? std::optional<double>(expected) : std::nullopt);
 }
 
 void TestTextHelpers::formatFixed_data() {
