@@ -45,8 +45,8 @@ bool SingleInstance::HandOver(int answerTimeoutMs) {
         QLocalSocket socket;
         socket.connectToServer(SocketPath);
         if (socket.waitForConnected(int(deadline.remainingTime()))) {
+            // Waiting for the answer sends the request on its way first.
             socket.write(Request);
-            socket.waitForBytesWritten(int(deadline.remainingTime()));
             QByteArray answer;
             while (!answer.contains('\n') && socket.waitForReadyRead(int(deadline.remainingTime())))
                 answer += socket.readAll();
@@ -76,10 +76,8 @@ void SingleInstance::Listen() {
 }
 
 void SingleInstance::Close() {
-    if (Server) {
-        Server->close();
-        Server.reset();
-    }
+    // Destroying the server closes it and removes its socket file.
+    Server.reset();
     if (Lock.isLocked())
         Lock.unlock();
 }

@@ -50,11 +50,19 @@ void TestInstanceHandOver::laterStartHandsOverUntilTheFirstCloses() {
     QVERIFY(LaterStartHandsOver(settings.path()));
     QCOMPARE(activated.size(), 2);
 
+    // A start that got no answer runs on its own, but never takes the first one's calls.
+    SingleInstance unanswered(settings.path());
+    unanswered.Listen();
+    QSignalSpy stolen(&unanswered, &SingleInstance::Activated);
+    QVERIFY(LaterStartHandsOver(settings.path()));
+    QCOMPARE(activated.size(), 3);
+    QCOMPARE(stolen.size(), 0);
+
     // Once the first is ending, the next start is the first of its own at once.
     first.Close();
     QVERIFY(!LaterStartHandsOver(settings.path(), &becameFirst));
     QVERIFY(becameFirst);
-    QCOMPARE(activated.size(), 2);
+    QCOMPARE(activated.size(), 3);
 }
 
 void TestInstanceHandOver::otherFolderIsFirstOfItsOwn() {
