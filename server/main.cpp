@@ -1,9 +1,13 @@
+#include "server/publisherserver.h"
 #include "server/ratefeed.h"
 #include "server/ratepageserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
+
+#include <memory>
 
 namespace {
 bool ReadPort(const QCommandLineParser& parser, const QString& name, quint16& port) {
@@ -22,7 +26,8 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Serves the demo IEX and D2E rate pages on 127.0.0.1."));
+        QStringLiteral("Serves the demo IEX and D2E rate pages, and with --publisher the "
+                       "publisher's web server, on 127.0.0.1."));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("iex-port"), QStringLiteral("Port of the IEX page."),
                       QStringLiteral("port"), QStringLiteral("8451")});
@@ -32,13 +37,22 @@ int main(int argc, char* argv[]) {
                       QStringLiteral("Rates (dollar in euros) to quote in turn, e.g. "
                                      "0,9230;0,9241; without it the rate wanders."),
                       QStringLiteral("rates")});
+    parser.addOption({QStringLiteral("publisher"),
+                      QStringLiteral("Folder whose files the publisher's web server serves "
+                                     "(versions.dat, installers, index.php, index_n.php)."),
+                      QStringLiteral("folder")});
+    parser.addOption({QStringLiteral("publisher-port"),
+                      QStringLiteral("Port of the publisher's web server."), QStringLiteral("port"),
+                      QStringLiteral("8453")});
     parser.process(app);
 
     QTextStream err(stderr);
     quint16 iexPort = 0;
     quint16 d2ePort = 0;
+    quint16 publisherPort = 0;
     if (!ReadPort(parser, QStringLiteral("iex-port"), iexPort) ||
-        !ReadPort(parser, QStringLiteral("d2e-port"), d2ePort)) {
+        !ReadPort(parser, QStringLiteral("d2e-port"), d2ePort) ||
+        !ReadPort(parser, QStringLiteral("publisher-port"), publisherPort)) {
         err << "qzrate-server: a port must be a number from 1 to 65535\n";
         return 2;
     }
@@ -59,7 +73,24 @@ int main(int argc, char* argv[]) {
         err << "qzrate-server: cannot listen: " << iex.ErrorString() << d2e.ErrorString() << '\n';
         return 1;
     }
-    QTextStream(stdout) << "IEX page at " << iex.Url().toString() << "\nD2E page at "
-                        << d2e.Url().toString() << Qt::endl;
+    QTextStream out(stdout);
+    out << "IEX page at " << iex.Url().toString() << "\nD2E page at " << d2e.Url().toString()
+        << '\n';
+
+    std::unique_ptr<PublisherServer> publisher;
+    if (parser.isSet(QStringLiteral("publisher"))) {
+        const QString folder = parser.value(QStringLiteral("publisher"));
+        if (!QFileInfo(folder).isDir()) {
+            err << "qzrate-server: --publisher needs a folder: " << folder << '\n';
+            return 2;
+        }
+        publisher = std::make_unique<PublisherServer>(folder);
+        if (!publisher->Listen(publisherPort)) {
+            err << "qzrate-server: cannot listen: " << publisher->ErrorString() << '\n';
+            return 1;
+        }
+        out << "Publisher at " << publisher->Url().toString() << " serving " << folder << '\n';
+    }
+    out.flush();
     return QCoreApplication::exec();
 }

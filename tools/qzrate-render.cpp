@@ -43,6 +43,7 @@ void ShowSampleReading(TMainForm& main) {
     reading.TimeText = QStringLiteral("14:05:09");
     main.LabelWait->hide();
     main.ShowRateLabels();
+    main.ShowAdvice();
     QImage marks(main.ImageDelta->size(), QImage::Format_RGB32);
     for (const double rate : {0.9020, 0.9022, 0.9022, 0.9019, 0.9025, 0.9027})
         main.History.DrawDeltaImage(rate, marks);
@@ -82,6 +83,8 @@ int main(int argc, char** argv) {
 
     Windows windows(SettingsStore::AtPath(scratch.filePath("qzRate.ini")));
     TMainForm& main = *windows.MainForm;
+    // Pictures only: the alarm stays silent.
+    main.PlaySweep = {};
     main.show();
     bool saved = Save(main, folder, QStringLiteral("main-normal.png"));
     ShowSampleReading(main);

@@ -5,6 +5,7 @@
 #include "app/messageform.h"
 #include "app/ratepresentation.h"
 #include "info/aboutbox.h"
+#include "platform/application.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
 #include "settings/appliedsettings.h"
@@ -18,7 +19,6 @@
 #include "widgets/glyphs.h"
 #include "widgets/verdanafont.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -28,7 +28,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QToolButton>
 #include <QWindow>
@@ -40,11 +39,12 @@ namespace {
 constexpr int NormalHeight = 125;
 constexpr int LargeHeight = 300;
 constexpr int WindowWidth = 340;
-const QColor WaitColour(255, 255, 227);
 
 QSize PrimaryScreenSize() {
     return QGuiApplication::primaryScreen()->size();
 }
+
+const QColor WaitColour(255, 255, 227);
 
 QFrame* Panel(QWidget* parent, const QRect& rect) {
     auto* panel = new QFrame(parent);
@@ -69,15 +69,6 @@ QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect)
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
-}
-
-void SetTimerRunning(QTimer& timer, bool running) {
-    if (running != timer.isActive()) {
-        if (running)
-            timer.start();
-        else
-            timer.stop();
-    }
 }
 
 } // namespace
@@ -114,6 +105,8 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
 
     connect(&TimerStart, &QTimer::timeout, this, &TMainForm::TimerStartTimer);
     connect(&DownloadTimer, &QTimer::timeout, this, &TMainForm::DownloadTimerTimer);
+    connect(&MaxTimer, &QTimer::timeout, this, &TMainForm::MaxTimerTimer);
+    connect(&MinTimer, &QTimer::timeout, this, &TMainForm::MinTimerTimer);
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
     connect(&Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
     connect(&Refresh, &RefreshCycle::idle, this, &TMainForm::RestoreCursor);
@@ -146,6 +139,8 @@ void TMainForm::CreatePanelMain() {
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setGeometry(8, top, 166, 20);
         QLineEdit* edit = new QLineEdit(QString::fromUtf8(row.value), PanelMain);
+        // A right click opens the window's menu only, not the edit's own menu on top of it.
+        edit->setContextMenuPolicy(Qt::PreventContextMenu);
         edit->setGeometry(182, top, 90, 20);
         this->*row.label = label;
         this->*row.edit = edit;
@@ -202,6 +197,7 @@ void TMainForm::CreateMenus() {
     OverqzRate1 = PopupMenu->addAction(QStringLiteral("Informatie..."));
     PopupMenu->addSeparator();
     Afsluiten = PopupMenu->addAction(QStringLiteral("Afsluiten"));
+    connect(LeesOrvane, &QAction::triggered, this, &TMainForm::LeesOrvaneClick);
     connect(Formaat, &QAction::triggered, this, &TMainForm::FormaatClick);
     connect(Instellingen, &QAction::triggered, this, &TMainForm::InstellingenClick);
     connect(OverqzRate1, &QAction::triggered, this, &TMainForm::ButtonInfoClick);
@@ -210,18 +206,6 @@ void TMainForm::CreateMenus() {
     InfoPopup = new QMenu(this);
     OverqzRate = InfoPopup->addAction(QStringLiteral("Over qzRate..."));
     connect(OverqzRate, &QAction::triggered, this, &TMainForm::OverqzRateClick);
-}
-
-void TMainForm::RouteMouseEvents() {
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (qobject_cast<QMenu*>(child))
-            continue;
-        // A press that a control leaves unhandled must not reach its panel as well.
-        child->setAttribute(Qt::WA_NoMousePropagation);
-        if (child != LabelWait)
-            child->installEventFilter(this);
-    }
 }
 
 void TMainForm::FormCreate() {
@@ -278,6 +262,10 @@ void TMainForm::FormShow() {
     History.Reset();
     ArrangeWindow();
     ShowRateLabels();
+    // Once the event loop runs: an error box shown from inside the showing would come before
+    // the window, and an end asked for while it is open would be lost before the loop starts.
+    QMetaObject::invokeMethod(
+        this, [this] { ReadTradingParameters(true); }, Qt::QueuedConnection);
 }
 
 void TMainForm::ArrangeWindow() {
@@ -293,12 +281,7 @@ void TMainForm::ArrangeWindow() {
     LineUpRateLabels();
     for (QToolButton* button : {ButtonInfo, ButtonMax, ButtonMin, ButtonCheck})
         button->show();
-    // With the alarm off no alarm button shows; before the first reading (rate 0) the alarm
-    // check changes nothing else.
-    if (!SharedAppliedSettings().AlarmOn) {
-        for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
-            button->hide();
-    }
+    CheckAlarm(SharedRateReading().CurrentRate);
 
     MarketClosed = IsMarketClosedNow();
     if (LargeMode)
@@ -307,7 +290,7 @@ void TMainForm::ArrangeWindow() {
         ShowNormalSize();
     if (!StartPending)
         RefreshRate();
-    move(KeepOnScreen(geometry(), ScreenSize()));
+    move(KeepOnScreen(pos(), size(), ScreenSize()));
 }
 
 void TMainForm::ShowRateLabels() {
@@ -379,8 +362,10 @@ void TMainForm::ReadingFinished(const QString& prefix) {
     }
     ColourRateLabels();
     ShowRateLabels();
+    ShowAdvice();
     SharedRateReading().CurrentRate = ParseNumber(reading.RateText);
     DrawDeltaImage(reading.CurrentRate);
+    CheckAlarm(reading.CurrentRate);
 }
 
 void TMainForm::ShowMessage(const QString& line) {
@@ -393,6 +378,8 @@ void TMainForm::ColourRateLabels() {
         ::ColourRateLabels(SharedRateReading(), SharedAppliedSettings().AlarmOn);
     if (!colours)
         return;
+    if (colours->RunCheckAlarm)
+        CheckAlarm(SharedRateReading().CurrentRate);
     for (const auto& [label, colour] :
          {std::pair{Label1, colours->Label1}, std::pair{Label2, colours->Label2}}) {
         QPalette text = label->palette();
@@ -431,6 +418,15 @@ void TMainForm::ShowLargeSize() {
     Formaat->setText(QStringLiteral("Klein formaat"));
 }
 
+void TMainForm::SetTimerRunning(QTimer& timer, bool running) {
+    if (running != timer.isActive()) {
+        if (running)
+            timer.start();
+        else
+            timer.stop();
+    }
+}
+
 void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
     // setInterval restarts a running timer even for the same value.
     if (DownloadTimer.interval() != intervalMs)
@@ -440,13 +436,6 @@ void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
 
 void TMainForm::SetUpdateTimerEnabled(bool enabled) {
     SetTimerRunning(UpdateTimer, enabled);
-}
-
-void TMainForm::SetAlarmDisplay(bool on) {
-    ButtonMax->setVisible(on);
-    ButtonMin->setVisible(on);
-    SetTimerRunning(MaxTimer, on);
-    SetTimerRunning(MinTimer, on);
 }
 
 bool TMainForm::IsMarketClosedNow() const {
@@ -477,12 +466,12 @@ void TMainForm::InstellingenClick() {
 }
 
 void TMainForm::AfsluitenClick() {
-    // The program ends even when the settings cannot be stored; the error is still reported.
+    // A save that fails is reported while the window is still open: once it has closed the
+    // program is ending and an error box would vanish at once. The program ends either way.
     try {
         OptionsForm->SaveSettings();
-    } catch (...) {
-        close();
-        throw;
+    } catch (const std::exception& error) {
+        Application::ShowException(QString::fromLocal8Bit(error.what()));
     }
     close();
 }
@@ -495,54 +484,6 @@ void TMainForm::OverqzRateClick() {
     if (AboutBox)
         AboutBox->exec();
 }
-
-void TMainForm::FormMouseDown(Qt::MouseButton button, int X, int Y) {
-    if (button == Qt::RightButton) {
-        PopupMenu->popup(QPoint(x() + X - 200, y() + Y - 200));
-    } else if (button == Qt::LeftButton) {
-        DragStartX = X;
-        DragStartY = Y;
-        Dragging = true;
-    }
-}
-
-void TMainForm::FormMouseMove(int X, int Y) {
-    if (Dragging)
-        move(x() + X - DragStartX, y() + Y - DragStartY);
-}
-
-void TMainForm::FormMouseUp() {
-    Dragging = false;
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-        type != QEvent::MouseButtonRelease)
-        return QWidget::eventFilter(watched, event);
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPoint at = mouse->position().toPoint();
-    switch (type) {
-    case QEvent::MouseButtonPress:
-        // Wayland lets no window place itself; the compositor moves it instead. Buttons and
-        // edit boxes keep their press there, or they could not be clicked.
-        if (mouse->button() == Qt::LeftButton && OnWayland() && windowHandle() &&
-            !qobject_cast<QAbstractButton*>(watched) && !qobject_cast<QLineEdit*>(watched)) {
-            windowHandle()->startSystemMove();
-            return true;
-        }
-        FormMouseDown(mouse->button(), at.x(), at.y());
-        break;
-    case QEvent::MouseMove:
-        FormMouseMove(at.x(), at.y());
-        break;
-    default:
-        FormMouseUp();
-        break;
-    }
-    return false;
-}
-
 void TMainForm::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())

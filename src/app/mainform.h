@@ -1,5 +1,8 @@
 #pragma once
 
+#include "advice/advice.h"
+#include "app/alarm.h"
+#include "app/alarmsound.h"
 #include "app/deltahistory.h"
 #include "app/refreshcycle.h"
 #include "settings/mainwindowcontrols.h"
@@ -46,6 +49,7 @@ public:
     void SetDownloadTimer(int intervalMs, bool enabled) override;
     void SetUpdateTimerEnabled(bool enabled) override;
     void SetAlarmDisplay(bool on) override;
+    void CheckAlarmAtCurrentRate() override;
 
     // Reads the rate from the source MarketClosed chooses, without blocking the window; a
     // request while a reading runs is merged into one reading after it.
@@ -55,6 +59,24 @@ public:
     // Colours the prefix by the day's change and the rate by the last step.
     void ColourRateLabels();
     void DrawDeltaImage(double rate);
+
+    // Fills the parameter edits from the sibling program's export. Errors reach the caller;
+    // at the first showing a store that names no file means there is nothing to read.
+    void ReadTradingFile(bool atFirstShowing = false);
+    void ComputeTradingLevels();
+    // The advice at the rate of the shared reading, then the alarm check.
+    void ShowAdvice();
+    void CheckAlarm(double rate);
+    // Each asks for one series of sweeps and returns at once; the series of one reading play
+    // one after another.
+    void BeepRising();
+    void BeepFalling();
+    void MaxTimerTimer();
+    void MinTimerTimer();
+    void LeesOrvaneClick();
+    // The reading, the levels and the advice in a row; an error of the reading goes to the
+    // general error handler and ends the row.
+    void ReadTradingParameters(bool atFirstShowing);
 
     void FormaatClick();
     void InstellingenClick();
@@ -73,6 +95,9 @@ public:
     // Seams: the local clock and the size of the screen the window is kept on.
     std::function<QDateTime()> Clock;
     std::function<QSize()> ScreenSize;
+    // Plays a sweep without waiting for it; tests record the sweeps instead.
+    std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
+    RegionalSettings Regional = SystemRegionalSettings();
     // Set by the window set before the dialog's creation applies the settings.
     QPointer<TOptionsForm> OptionsForm;
     // Set by the window set once the message window exists.
@@ -92,6 +117,8 @@ public:
     // The change marks' rate ring with its index and reset flag.
     DeltaHistory History;
     RefreshCycle Refresh;
+    TradingParameters Trading;
+    AlarmSound Sound;
 
     QFrame* PanelMain;
     QLabel* Label4;
@@ -165,6 +192,9 @@ private:
     void RestoreCursor();
     void LineUpRateLabels();
     void ShowMessage(const QString& line);
+    std::array<QLineEdit*, 8> ParameterEdits() const;
+    // Starts or stops a timer only when its state changes, so a running count goes on.
+    static void SetTimerRunning(QTimer& timer, bool running);
 
     SettingsStore Store;
     QImage DeltaImage;

@@ -8,9 +8,9 @@ constexpr int WaitWidth = 31;
 
 } // namespace
 
-QPoint KeepOnScreen(const QRect& window, const QSize& screen) {
-    int top = window.top();
-    int left = window.left();
+QPoint KeepOnScreen(const QPoint& position, const QSize& window, const QSize& screen) {
+    qint64 top = position.y();
+    qint64 left = position.x();
     if (top < 0)
         top = EdgeMargin;
     if (left < 0)
@@ -19,7 +19,7 @@ QPoint KeepOnScreen(const QRect& window, const QSize& screen) {
         left = screen.width() - window.width();
     if (top + window.height() > screen.height() - TaskBarRoom)
         top = screen.height() - window.height() - TaskBarRoom;
-    return {left, top};
+    return {int(left), int(top)};
 }
 
 QString WaitText(const QString& host) {

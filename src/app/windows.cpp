@@ -20,6 +20,15 @@ Windows::Windows(const SettingsStore& store) {
     AboutBox->FormCreate();
     VersionsForm = std::make_unique<TVersionsForm>();
     VersionsForm->FormCreate();
+    VersionsForm->MainWindow = MainForm.get();
+    VersionsForm->EndProgram = [this] { MainForm->close(); };
+    OptionsForm->CheckNow = [this](int top, int left, int height, int width) {
+        VersionsForm->ManualCheck(top, left, height, width);
+    };
+    QObject::connect(&MainForm->UpdateTimer, &QTimer::timeout, VersionsForm.get(),
+                     &TVersionsForm::AutoCheck);
+    // Ending the program stops a running check or download at once.
+    QObject::connect(MainForm.get(), &TMainForm::Closed, VersionsForm.get(), &TVersionsForm::Abort);
     MessageForm = std::make_unique<TMessageForm>(MainForm->palette().color(QPalette::Window));
     MainForm->MessageForm = MessageForm.get();
     AboutBox->ShowTimed = [form = MessageForm.get()](int top, int left, int height, int width,

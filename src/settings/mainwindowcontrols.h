@@ -13,6 +13,8 @@ public:
     virtual void SetUpdateTimerEnabled(bool enabled) = 0;
     // The blinking alarm buttons and their timers.
     virtual void SetAlarmDisplay(bool on) = 0;
+    // The alarm check with the rate of the last reading.
+    virtual void CheckAlarmAtCurrentRate() = 0;
     virtual bool IsLargeMode() const = 0;
     virtual void ShowLargeSize() = 0;
     virtual void ShowNormalSize() = 0;

@@ -99,6 +99,12 @@ TOptionsForm::TOptionsForm(const SettingsStore& store, MainWindowControls& mainW
     connect(AlarmCheck, &QCheckBox::toggled, this, &TOptionsForm::ApplyAlarm);
     connect(BtnOK, &QPushButton::clicked, this, &TOptionsForm::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TOptionsForm::BtnCancelClick);
+    // The update dialog lives above this library; the window set hands its check in.
+    connect(BtnCheck, &QPushButton::clicked, this, [this] {
+        if (CheckNow)
+            CheckNow(frameGeometry().top(), frameGeometry().left(), frameGeometry().height(),
+                     frameGeometry().width());
+    });
 }
 
 TOptionsForm::~TOptionsForm() {
@@ -199,6 +205,9 @@ void TOptionsForm::ApplyAlarm() {
                              static_cast<QWidget*>(GeluidCheck)})
         control->setEnabled(on);
     MainWindow.SetAlarmDisplay(on);
+    // The check itself asks the applied setting, which a click alone has not changed yet.
+    if (on)
+        MainWindow.CheckAlarmAtCurrentRate();
 }
 
 void TOptionsForm::CheckSizeMode(bool large) {

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class MainWindowControls;
 class QCheckBox;
 class QGroupBox;
@@ -35,6 +37,9 @@ public:
     void ApplyAlarm();
     // The main window's size switches check the matching radio button here.
     void CheckSizeMode(bool large);
+
+    // "Check nu": the manual version check with this dialog's top, left, height and width.
+    std::function<void(int, int, int, int)> CheckNow;
 
     QGroupBox* GroupBox1;
     QCheckBox* DownloadCheck;

@@ -2,12 +2,16 @@
 #include "app/mainformlogic.h"
 #include "app/windows.h"
 #include "markettimes.h"
+#include "platform/application.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
+#include "sources/ratereading.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -18,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -47,6 +52,11 @@ private slots:
     void closingEndsEvenWhenTheStoreFails();
     void alarmButtonsFollowTheAlarmSetting_data();
     void alarmButtonsFollowTheAlarmSetting();
+    void tradingFileAtFirstShowing_data();
+    void tradingFileAtFirstShowing();
+    void leesOrvaneReportsAMissingStore();
+    void rightClickOnAnEditOpensOnlyTheWindowMenu();
+    void blinkTimersFlipTheirButtons();
 
 private:
     // Creates the window set on the test's store; the main window sees a Full HD screen.
@@ -76,6 +86,7 @@ void TestMainForm::init() {
 
 void TestMainForm::cleanup() {
     Set.reset();
+    SharedRateReading() = RateReading{};
     Main = nullptr;
 }
 
@@ -136,6 +147,8 @@ void TestMainForm::keptOnScreenAtFirstShowing_data() {
     QTest::newRow("above and far right") << -50 << 5000 << true << QPoint(1580, 10);
     QTest::newRow("bottom within 40 pixels") << 1000 << 400 << true << QPoint(400, 915);
     QTest::newRow("large mode near the bottom") << 800 << 400 << false << QPoint(400, 740);
+    QTest::newRow("near the integer limit")
+        << 2147483600 << 2147483600 << true << QPoint(1580, 915);
 }
 
 void TestMainForm::keptOnScreenAtFirstShowing() {
@@ -339,7 +352,14 @@ void TestMainForm::closingEndsEvenWhenTheStoreFails() {
     // A folder in the store file's place cannot be written.
     QFile::remove(IniPath);
     QVERIFY(QDir().mkpath(IniPath));
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, Main->AfsluitenClick());
+    // The error is shown while the window is still open, then the program ends.
+    QStringList shown;
+    Application::SetErrorReporter([&](const QString& message) {
+        shown << message + (Main->isVisible() ? " (open)" : " (closed)");
+    });
+    Main->AfsluitenClick();
+    Application::SetErrorReporter({});
+    QCOMPARE(shown, QStringList{"Failed to set data for 'ConfigTop' (open)"});
     QCOMPARE(closed.count(), 1);
     QVERIFY(!Main->isVisible());
 }
@@ -362,6 +382,119 @@ void TestMainForm::alarmButtonsFollowTheAlarmSetting() {
     for (const QToolButton* button : {Main->ButtonMax, Main->ButtonMin, Main->ButtonCheck})
         QCOMPARE(button->isVisible(), shown);
     QVERIFY(Main->ButtonInfo->isVisible());
+}
+
+void TestMainForm::tradingFileAtFirstShowing_data() {
+    QTest::addColumn<QStringList>("stored"); // Path and FileName in the sibling's store
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("aantal");
+
+    const QString folder = Folder.path() + '/';
+    QTest::newRow("no sibling program") << QStringList() << QString() << "1852";
+    QTest::newRow("empty values") << QStringList{"", ""} << QString() << "1852";
+    QTest::newRow("export read") << QStringList{folder, "export"} << QString() << "926";
+    QTest::newRow("export missing")
+        << QStringList{folder, "absent"} << "Cannot open file " + folder + "absent.xml"
+        << "1852";
+}
+
+// The export fills the parameter edits at the first showing; without the sibling program
+// nothing is said, a missing export is reported.
+void TestMainForm::tradingFileAtFirstShowing() {
+    QFETCH(QStringList, stored);
+    QFETCH(QString, error);
+    QFETCH(QString, aantal);
+    QFile exportFile(Folder.filePath("export.xml"));
+    QVERIFY(exportFile.open(QIODevice::WriteOnly));
+    exportFile.write("<Name>USDEUR</Name>\r\n<Delta>1</Delta>\r\n<DownDr>2,45</DownDr>\r\n"
+                     "<UpDr>2,35</UpDr>\r\n<f>0,84</f>\r\n<v>0,76</v>\r\n"
+                     "<KostenProc>0,22</KostenProc>\r\n<RefWrde>1534,71</RefWrde>\r\n"
+                     "<Koers>0,9027</Koers>\r\n<Aantal>926</Aantal>\r\n");
+    exportFile.close();
+    QFile::remove(Folder.filePath("config/Orvane/Orvane.ini"));
+    SettingsStore orvane(QStringLiteral("Orvane"));
+    if (!stored.isEmpty()) {
+        orvane.WriteString("Path", stored[0]);
+        orvane.WriteString("FileName", stored[1]);
+    }
+
+    QStringList errors;
+    Application::SetErrorReporter([&errors](const QString& message) { errors << message; });
+    CreateWindows();
+    // A rate is there already, so the first showing's advice has something to show.
+    SharedRateReading().RateText = "0,8000";
+    Main->Regional.decimalSeparator = u',';
+    Main->PlaySweep = {};
+    ShowMainForm();
+    // The export is read as soon as the event loop runs.
+    QCoreApplication::sendPostedEvents();
+    Application::SetErrorReporter({});
+    QCOMPARE(errors, error.isEmpty() ? QStringList() : QStringList{error});
+    QCOMPARE(Main->Edit8->text(), aantal);
+    // A failed reading ends the steps after it: no levels, no advice.
+    QCOMPARE(Main->AdviesLabel->text().isEmpty(), !error.isEmpty());
+    QCOMPARE(Set->OptionsForm->LabelBoven->text(),
+             aantal == "926" ? "1,6963" : (error.isEmpty() ? "0,8482" : "-"));
+    // Sized to their texts.
+    for (const QLabel* label : {Main->AdviesLabel, Set->OptionsForm->LabelBoven})
+        QVERIFY(label->width() >= label->sizeHint().width());
+    // The levels follow the holding read: half the dollars, twice the price.
+    QCOMPARE(Main->Trading.SellLevel, aantal == "926" ? 1.6963 : (error.isEmpty() ? 0.8482 : 0.0));
+}
+
+void TestMainForm::leesOrvaneReportsAMissingStore() {
+    QFile::remove(Folder.filePath("config/Orvane/Orvane.ini"));
+    CreateWindows();
+    ShowMainForm();
+    Main->Edit8->setText("100");
+    QStringList errors;
+    Application::SetErrorReporter([&errors](const QString& message) { errors << message; });
+    Main->LeesOrvane->trigger();
+    Application::SetErrorReporter({});
+    QCOMPARE(errors, QStringList{"Cannot open file .xml"});
+    // The steps after the reading did not run.
+    QCOMPARE(Main->Trading.Quantity, 1852.0);
+}
+
+void TestMainForm::rightClickOnAnEditOpensOnlyTheWindowMenu() {
+    CreateWindows();
+    Main->ShowLargeSize();
+    ShowMainForm();
+    QLineEdit* edit = Main->Edit1;
+    const QPoint at(5, 5);
+    QTest::mouseClick(edit, Qt::RightButton, {}, at);
+    QTRY_VERIFY(Main->PopupMenu->isVisible());
+    // An edit's own menu would run modally here; the check closes it again.
+    bool checked = false;
+    QStringList otherMenus;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMenu*>(widget) && widget->isVisible() && widget != Main->PopupMenu) {
+                otherMenus << widget->metaObject()->className();
+                widget->close();
+            }
+        }
+        checked = true;
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, edit->mapToGlobal(at));
+    QCoreApplication::sendEvent(edit, &menuEvent);
+    QTRY_VERIFY(checked);
+    QCOMPARE(otherMenus, QStringList());
+    Main->PopupMenu->close();
+}
+
+void TestMainForm::blinkTimersFlipTheirButtons() {
+    CreateWindows();
+    ShowMainForm();
+    // Before the first reading both arrows blink on the same spot.
+    QVERIFY(Main->MaxTimer.isActive() && Main->MinTimer.isActive());
+    QCOMPARE(Main->MaxTimer.interval(), 300);
+    QCOMPARE(Main->MinTimer.interval(), 300);
+    QVERIFY(!Main->ButtonMax->isHidden() && !Main->ButtonMin->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(Main->ButtonMax->isHidden(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Main->ButtonMax->isHidden(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(Main->ButtonMin->isHidden(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Main->ButtonMin->isHidden(), 2000);
 }
 
 QTEST_MAIN(TestMainForm)

@@ -16,37 +16,43 @@ private slots:
 };
 
 void TestMainFormLogic::keepOnScreen_data() {
-    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QPoint>("position");
+    QTest::addColumn<QSize>("window");
     QTest::addColumn<QSize>("screen");
     QTest::addColumn<QPoint>("expected");
 
     const QSize fullHd(1920, 1080);
-    QTest::newRow("inside stays") << QRect(400, 100, 340, 125) << fullHd << QPoint(400, 100);
+    QTest::newRow("inside stays") << QPoint(400, 100) << QSize(340, 125) << fullHd
+                                  << QPoint(400, 100);
     QTest::newRow("above and far right")
-        << QRect(5000, -50, 340, 125) << fullHd << QPoint(1580, 10);
-    QTest::newRow("left of the screen") << QRect(-1, 100, 340, 125) << fullHd << QPoint(10, 100);
+        << QPoint(5000, -50) << QSize(340, 125) << fullHd << QPoint(1580, 10);
+    QTest::newRow("left of the screen")
+        << QPoint(-1, 100) << QSize(340, 125) << fullHd << QPoint(10, 100);
     QTest::newRow("right edge on the border")
-        << QRect(1580, 100, 340, 125) << fullHd << QPoint(1580, 100);
+        << QPoint(1580, 100) << QSize(340, 125) << fullHd << QPoint(1580, 100);
     QTest::newRow("one pixel past the right")
-        << QRect(1581, 100, 340, 125) << fullHd << QPoint(1580, 100);
+        << QPoint(1581, 100) << QSize(340, 125) << fullHd << QPoint(1580, 100);
     QTest::newRow("bottom 40 above the screen's bottom")
-        << QRect(400, 915, 340, 125) << fullHd << QPoint(400, 915);
+        << QPoint(400, 915) << QSize(340, 125) << fullHd << QPoint(400, 915);
     QTest::newRow("bottom within 40 pixels")
-        << QRect(400, 916, 340, 125) << fullHd << QPoint(400, 915);
+        << QPoint(400, 916) << QSize(340, 125) << fullHd << QPoint(400, 915);
     QTest::newRow("large mode near the bottom")
-        << QRect(400, 800, 340, 300) << fullHd << QPoint(400, 740);
+        << QPoint(400, 800) << QSize(340, 300) << fullHd << QPoint(400, 740);
     QTest::newRow("below and left of a small screen")
-        << QRect(-20, 700, 340, 125) << QSize(800, 600) << QPoint(10, 435);
+        << QPoint(-20, 700) << QSize(340, 125) << QSize(800, 600) << QPoint(10, 435);
     // Applied in order: the far edges win over the 10-pixel margin.
     QTest::newRow("window wider than the screen")
-        << QRect(-5, 100, 340, 125) << QSize(300, 600) << QPoint(-40, 100);
+        << QPoint(-5, 100) << QSize(340, 125) << QSize(300, 600) << QPoint(-40, 100);
+    QTest::newRow("near the integer limit")
+        << QPoint(2147483600, 2147483600) << QSize(340, 125) << fullHd << QPoint(1580, 915);
 }
 
 void TestMainFormLogic::keepOnScreen() {
-    QFETCH(QRect, window);
+    QFETCH(QPoint, position);
+    QFETCH(QSize, window);
     QFETCH(QSize, screen);
     QFETCH(QPoint, expected);
-    QCOMPARE(KeepOnScreen(window, screen), expected);
+    QCOMPARE(KeepOnScreen(position, window, screen), expected);
 }
 
 void TestMainFormLogic::waitText_data() {

@@ -3,6 +3,7 @@
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
+#include "sources/ratereading.h"
 #include "widgets/clrbtn.h"
 
 #include <QCheckBox>
@@ -35,6 +36,8 @@ private slots:
     void negativePositionBecomesTen();
     void downloadCheckActsAtOnce();
     void alarmCheckActsAtOnce();
+    void alarmCheckWithARate_data();
+    void alarmCheckWithARate();
     void okStoresLargeMode();
     void cancelRestoresStoredMode();
     void applyRearmsStoppedUpdateTimer();
@@ -64,6 +67,7 @@ void TestOptionsForm::init() {
 
 void TestOptionsForm::cleanup() {
     Set.reset();
+    SharedRateReading() = RateReading{};
 }
 
 void TestOptionsForm::CreateWindows(const Values& stored) {
@@ -210,6 +214,61 @@ void TestOptionsForm::alarmCheckActsAtOnce() {
     Options->BtnOK->click();
     QVERIFY(!SharedAppliedSettings().AlarmOn);
     QCOMPARE(Store().ReadString("Alarm Aan", QString()), QStringLiteral("0"));
+}
+
+void TestOptionsForm::alarmCheckWithARate_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("ok");
+    // ButtonMax, ButtonCheck, ButtonMin shown; then MaxTimer and MinTimer running.
+    QTest::addColumn<QString>("afterClick");
+    QTest::addColumn<QString>("afterButton");
+    QTest::addColumn<QString>("storedAfter");
+
+    QTest::newRow("on, unchecked, OK") << "1" << true << "... .."
+                                       << "... .."
+                                       << "0";
+    QTest::newRow("on, unchecked, Cancel") << "1" << false << "... .."
+                                           << "X.. X."
+                                           << "1";
+    // The check asks the applied setting, still off until "OK".
+    QTest::newRow("off, checked, OK") << "0" << true << "... XX"
+                                      << "X.. X."
+                                      << "1";
+    QTest::newRow("off, checked, Cancel") << "0" << false << "... XX"
+                                          << "... .."
+                                          << "0";
+}
+
+// The alarm check box and the two buttons with a rate above the band of the design levels.
+void TestOptionsForm::alarmCheckWithARate() {
+    QFETCH(QString, stored);
+    QFETCH(bool, ok);
+    QFETCH(QString, afterClick);
+    QFETCH(QString, afterButton);
+    QFETCH(QString, storedAfter);
+
+    // As at the program's start: nothing applied yet, no rate.
+    SharedRateReading() = RateReading{};
+    SharedAppliedSettings() = AppliedSettings{};
+    CreateWindows({{"Alarm Aan", stored}});
+    QList<Sweep> sweeps;
+    Main->PlaySweep = [&sweeps](Sweep sweep) { sweeps << sweep; };
+    Main->ComputeTradingLevels();
+    SharedRateReading().CurrentRate = 0.85;
+    const auto state = [this] {
+        const auto mark = [](bool on) { return on ? u'X' : u'.'; };
+        return QString() + mark(!Main->ButtonMax->isHidden()) +
+               mark(!Main->ButtonCheck->isHidden()) + mark(!Main->ButtonMin->isHidden()) + u' ' +
+               mark(Main->MaxTimer.isActive()) + mark(Main->MinTimer.isActive());
+    };
+
+    Options->AlarmCheck->click();
+    QCOMPARE(state(), afterClick);
+    (ok ? Options->BtnOK : Options->BtnCancel)->click();
+    QCOMPARE(state(), afterButton);
+    QCOMPARE(Store().ReadString("Alarm Aan", QString()), storedAfter);
+    QCOMPARE(sweeps.isEmpty(), afterButton != "X.. X.");
+    QVERIFY(sweeps.count(Sweep::Falling) == 0);
 }
 
 void TestOptionsForm::okStoresLargeMode() {

@@ -7,6 +7,7 @@
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolButton>
 
 #include <memory>
 
@@ -27,14 +29,24 @@ class TestRefreshRate : public QObject {
     ScriptedHttpServer D2e;
     std::unique_ptr<Windows> Set;
     TMainForm* Main = nullptr;
+    QDateTime Now;
+    QList<Sweep> Sweeps;
+    // The level lines of the design parameters.
+    const QString Koop = QStringLiteral(" Bij 0,8084 Kopen: 291 (290,7007) stuks");
+    const QString Verkoop = QStringLiteral(" Bij 0,8482 Verkopen: 177 (177,1678) stuks");
 
     void CreateWindows(const QDateTime& now) {
         static int run = 0;
         Set = std::make_unique<Windows>(
             SettingsStore::AtPath(Folder.filePath(QStringLiteral("store%1.ini").arg(++run))));
         Main = Set->MainForm.get();
-        Main->Clock = [now] { return now; };
+        Now = now;
+        Main->Clock = [this] { return Now; };
         Main->ScreenSize = [] { return QSize(1920, 1080); };
+        Main->Regional.decimalSeparator = u',';
+        Main->Regional.groupSeparator = u'.';
+        Sweeps.clear();
+        Main->PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
         Main->show();
         QVERIFY(QTest::qWaitForWindowExposed(Main));
         // Readings come only when a test asks for them.
@@ -75,16 +87,26 @@ private slots:
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("advice");
         QTest::newRow("market open") << OpenTime << "USD: "
-                                     << "0" + QString(QLocale::system().decimalPoint()) + "9230";
+                                     << "0" + QString(QLocale::system().decimalPoint()) + "9230"
+                                     << " Handel-advies: Verkopen: 789 (788,5789) stuks";
         QTest::newRow("market closed") << ClosedTime << "D2E: "
-                                       << "0,9241";
+                                       << "0,9241"
+                                       << " Handel-advies: Verkopen: 797 (796,8257) stuks";
     }
     void aReadingFillsTheRateLine() {
         QFETCH(QDateTime, now);
         QFETCH(QString, prefix);
         QFETCH(QString, rate);
+        QFETCH(QString, advice);
         CreateWindows(now);
+        // The log shows the texts as the labels do.
+        QTest::ignoreMessage(
+            QtInfoMsg,
+            qPrintable(QStringLiteral("advice \"%1\" \"%2\" \"%3\"").arg(advice, Koop, Verkoop)));
+        for (int i = 0; i < 3; ++i)
+            QTest::ignoreMessage(QtInfoMsg, "alarm above");
         QVERIFY(Main->LabelWait->isVisibleTo(Main));
         Read();
         QVERIFY(!Main->LabelWait->isVisibleTo(Main));
@@ -96,6 +118,18 @@ private slots:
         QCOMPARE(Main->Label3->x(), Main->Label2->x() + Main->Label2->width());
         QVERIFY(!Main->ImageDelta->pixmap().isNull());
         QVERIFY(!Set->MessageForm->isVisible());
+        // Coloured: the day's change is down, the last step level.
+        QCOMPARE(Main->Label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QCOMPARE(Main->Label2->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        // Advised and checked against the design levels' band, which the rate lies above.
+        QCOMPARE(Main->AdviesLabel->text(), advice);
+        QCOMPARE(Main->AdviesLabel->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QCOMPARE(Main->KoopLabel->text(), Koop);
+        QCOMPARE(Main->VerkoopLabel->text(), Verkoop);
+        QVERIFY(!Main->ButtonMax->isHidden() && Main->ButtonCheck->isHidden());
+        QVERIFY(Main->MaxTimer.isActive() && !Main->MinTimer.isActive());
+        // Checked by the colouring, the advice and the reading itself.
+        QCOMPARE(Sweeps, QList<Sweep>(3, Sweep::Rising));
     }
 
     // A failed reading says so for five seconds and leaves the rate line as it was, apart
@@ -113,6 +147,10 @@ private slots:
         Read();
         const QString rateLine = Main->Label2->text();
         const QString timeLine = Main->Label3->text();
+        const QString advice = Main->AdviesLabel->text();
+        const QImage marks = Main->ImageDelta->pixmap().toImage();
+        const int historyIndex = Main->History.HistoryIndex();
+        Sweeps.clear();
 
         D2e.SetDefaultAnswer(ScriptedAnswer{.body = body});
         Main->MarketClosed = false;
@@ -121,6 +159,10 @@ private slots:
         QCOMPARE(Main->Label1->text(), QStringLiteral("USD: "));
         QCOMPARE(Main->Label2->text(), rateLine);
         QCOMPARE(Main->Label3->text(), timeLine);
+        QCOMPARE(Main->AdviesLabel->text(), advice);
+        QCOMPARE(Main->History.HistoryIndex(), historyIndex);
+        QCOMPARE(Main->ImageDelta->pixmap().toImage(), marks);
+        QVERIFY(Sweeps.isEmpty());
         QVERIFY(Set->MessageForm->isVisible());
         QCOMPARE(Set->MessageForm->MessageMemo->toPlainText(), "\n" + message);
         QCOMPARE(Set->MessageForm->Timer->interval(), 5000);
@@ -174,6 +216,69 @@ private slots:
         QVERIFY(!Main->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(Main->isVisible());
         QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    // The alarm follows the rate from reading to reading; a blinking arrow that its tick has
+    // just hidden shows again at the next check.
+    void theAlarmFollowsTheRate_data() {
+        QTest::addColumn<double>("eurUsd");   // of the second reading
+        QTest::addColumn<QString>("buttons"); // Max, Check, Min shown; Max and Min timers
+        QTest::addColumn<QList<Sweep>>("sweeps");
+        QTest::addColumn<QColor>("advice"); // firm in blue, too small in red
+        QTest::newRow("above, then inside")
+            << 1.2048 << ".X. .." << QList<Sweep>() << QColor(255, 0, 0);
+        QTest::newRow("above, then below")
+            << 1.25 << "..X .X" << QList<Sweep>(3, Sweep::Falling) << QColor(0, 0, 255);
+        QTest::newRow("above again")
+            << 1.0834 << "X.. X." << QList<Sweep>(3, Sweep::Rising) << QColor(0, 0, 255);
+    }
+    void theAlarmFollowsTheRate() {
+        QFETCH(double, eurUsd);
+        QFETCH(QString, buttons);
+        QFETCH(QList<Sweep>, sweeps);
+        QFETCH(QColor, advice);
+        CreateWindows(OpenTime);
+        Read();
+        Main->MaxTimerTimer();
+        QVERIFY(Main->ButtonMax->isHidden());
+        Sweeps.clear();
+        Iex.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(eurUsd, 0.25)});
+        Read();
+        const auto mark = [](bool on) { return on ? u'X' : u'.'; };
+        QCOMPARE(QString() + mark(!Main->ButtonMax->isHidden()) +
+                     mark(!Main->ButtonCheck->isHidden()) + mark(!Main->ButtonMin->isHidden()) +
+                     u' ' + mark(Main->MaxTimer.isActive()) + mark(Main->MinTimer.isActive()),
+                 buttons);
+        QCOMPARE(Sweeps, sweeps);
+        QCOMPARE(Main->AdviesLabel->palette().color(QPalette::WindowText), advice);
+    }
+
+    // The start timer takes the first reading on its own.
+    void theStartTimerTakesTheFirstReading() {
+        CreateWindows(OpenTime);
+        Main->StartPending = true;
+        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        Main->TimerStart.start();
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!Main->StartPending);
+        QVERIFY(!Main->TimerStart.isActive());
+        QCOMPARE(Main->Label1->text(), QStringLiteral("USD: "));
+    }
+
+    // "Download USD" reads from the source chosen last, even when the clock has moved past
+    // the market's close since: chosen at 17:29, read at 17:45 from the IEX page.
+    void downloadKeepsTheSourceChoice() {
+        CreateWindows(QDateTime(OpenTime.date(), QTime(17, 29)));
+        QVERIFY(!Main->MarketClosed);
+        Now = QDateTime(OpenTime.date(), QTime(17, 45));
+        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        Main->Download->trigger();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0).at(0).toString(), QStringLiteral("USD: "));
+        // A timer tick chooses again.
+        Main->DownloadTimerTimer();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(1).at(0).toString(), QStringLiteral("D2E: "));
     }
 
     // Ticks before the start timer has fired only choose the source.

@@ -104,6 +104,13 @@ private slots:
         QTest::newRow("stall after the price")
             << true << ScriptedAnswer{.body = page, .cutAfter = afterPrice, .hangAfterCut = true}
             << "-1" << 3 << 5 << DeadlineMs + 1500;
+        // The price arrives in the first piece, then the server stalls until the deadline.
+        QTest::newRow("stall after the first pieces")
+            << true
+            << ScriptedAnswer{.body = page + QByteArray(5000, 'w'),
+                              .cutAfter = 3000,
+                              .hangAfterCut = true}
+            << "-1" << 3 << 5 << DeadlineMs + 1500;
         QTest::newRow("never answers")
             << true << ScriptedAnswer{.silent = true} << "-1" << 3 << 5 << DeadlineMs + 1500;
         QTest::newRow("drip feed") << true

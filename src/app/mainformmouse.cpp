@@ -1,0 +1,72 @@
+#include "app/mainform.h"
+
+#include "platform/screens.h"
+
+#include <QAbstractButton>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWindow>
+
+// Dragging the window from any control, and the right-click menu.
+
+void TMainForm::RouteMouseEvents() {
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (qobject_cast<QMenu*>(child))
+            continue;
+        // A press that a control leaves unhandled must not reach its panel as well.
+        child->setAttribute(Qt::WA_NoMousePropagation);
+        if (child != LabelWait)
+            child->installEventFilter(this);
+    }
+}
+
+void TMainForm::FormMouseDown(Qt::MouseButton button, int X, int Y) {
+    if (button == Qt::RightButton) {
+        PopupMenu->popup(QPoint(x() + X - 200, y() + Y - 200));
+    } else if (button == Qt::LeftButton) {
+        DragStartX = X;
+        DragStartY = Y;
+        Dragging = true;
+    }
+}
+
+void TMainForm::FormMouseMove(int X, int Y) {
+    if (Dragging)
+        move(x() + X - DragStartX, y() + Y - DragStartY);
+}
+
+void TMainForm::FormMouseUp() {
+    Dragging = false;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        // Wayland lets no window place itself; the compositor moves it instead. Buttons and
+        // edit boxes keep their press there, or they could not be clicked.
+        if (mouse->button() == Qt::LeftButton && OnWayland() && windowHandle() &&
+            !qobject_cast<QAbstractButton*>(watched) && !qobject_cast<QLineEdit*>(watched)) {
+            windowHandle()->startSystemMove();
+            return true;
+        }
+        FormMouseDown(mouse->button(), at.x(), at.y());
+        break;
+    case QEvent::MouseMove:
+        FormMouseMove(at.x(), at.y());
+        break;
+    default:
+        FormMouseUp();
+        break;
+    }
+    return false;
+}

@@ -1,0 +1,117 @@
+#include "app/alarmsound.h"
+#include "privatepulse.h"
+#include "sinefit.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <ctime>
+#include <memory>
+
+// The sweeps as they come out of a real audio device: a PulseAudio daemon of the test's own
+// with a null sink, recorded from the sink's monitor.
+class TestAlarmSound : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir Runtime;
+    std::unique_ptr<PrivatePulse> Pulse;
+    QProcess Recorder;
+    QByteArray Recorded;
+
+    // The recording so far, as samples.
+    const qint16* Samples() const { return reinterpret_cast<const qint16*>(Recorded.constData()); }
+    qsizetype Count() const { return Recorded.size() / 2; }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(Runtime.isValid());
+        // Every PulseAudio client of this process, Qt's included, talks to the private daemon.
+        Pulse = std::make_unique<PrivatePulse>(Runtime.path());
+        if (!Pulse->Start())
+            QSKIP("pulseaudio cannot start here");
+        qputenv("PULSE_SERVER", Pulse->Server().toUtf8());
+
+        Recorder.start("parec", {"-d", "null.monitor", "--format=s16le", "--rate=44100",
+                                 "--channels=1", "--raw", "--latency-msec=20"});
+        QVERIFY(Recorder.waitForStarted(10000));
+        connect(&Recorder, &QProcess::readyReadStandardOutput,
+                [this] { Recorded += Recorder.readAllStandardOutput(); });
+        QTRY_VERIFY_WITH_TIMEOUT(Count() > 4410, 10000);
+    }
+
+    void cleanupTestCase() {
+        Recorder.terminate();
+        if (!Recorder.waitForFinished(5000))
+            Recorder.kill();
+        Pulse.reset();
+    }
+
+    // One reading asks for a rising series twice, a newer one for a falling series: the
+    // second rising series has not started by then and is dropped. The event loop keeps
+    // running throughout.
+    void sweepsComeOutInOrder() {
+        AlarmSound sound;
+        QSignalSpy started(&sound, &AlarmSound::SeriesStarted);
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(50);
+
+        Recorded.clear();
+        QElapsedTimer wall;
+        wall.start();
+        const std::clock_t cpuStart = std::clock();
+        sound.Play(Sweep::Rising);
+        sound.Play(Sweep::Rising);
+        QTest::qWait(500);
+        sound.Play(Sweep::Falling);
+        QTRY_VERIFY_WITH_TIMEOUT(!sound.Busy(), 15000);
+        // Fed by a timer at its pace, not by a loop that spins: a small share of one core.
+        const double cpuShare =
+            double(std::clock() - cpuStart) / CLOCKS_PER_SEC / (wall.elapsed() / 1000.0);
+        QVERIFY2(cpuShare < 0.3, qPrintable(QString::number(cpuShare)));
+        // The last samples still travel through the sink and the recorder.
+        const qsizetype expected = Count() + 44100;
+        QTRY_VERIFY_WITH_TIMEOUT(Count() > expected, 10000);
+        QCOMPARE(started.count(), 2);
+        QCOMPARE(started.at(1).at(0).value<Sweep>(), Sweep::Falling);
+        // About 6 seconds of sound passed with the loop ticking all along.
+        QVERIFY2(ticks > 60, qPrintable(QString::number(ticks)));
+
+        const SeriesShape rising = MeasureSeries(Samples(), Count(), 44100, true);
+        QCOMPARE(rising.Frequencies.size(), 250);
+        for (int i = 0; i < 250; ++i) {
+            const double expectedHz = 1000 + 5 * (i % 50 + 1);
+            QVERIFY2(
+                std::abs(rising.Frequencies[i] - expectedHz) < 3,
+                qPrintable(QStringLiteral("tone %1: %2 Hz").arg(i).arg(rising.Frequencies[i])));
+        }
+        QCOMPARE(rising.PausesMs.size(), 4);
+        for (double pause : rising.PausesMs)
+            QVERIFY2(std::abs(pause - 300) < 10, qPrintable(QString::number(pause)));
+
+        // The falling series follows the rising one after its last pause.
+        const qsizetype start = FirstLoud(Samples(), Count(), 0, 2000);
+        const qsizetype next = FirstLoud(Samples(), Count(), start + 44100 * 2500 / 1000, 2000);
+        QVERIFY(next > 0);
+        const SeriesShape falling = MeasureSeries(Samples() + next, Count() - next, 44100, false);
+        QCOMPARE(falling.Frequencies.size(), 250);
+        for (int i = 0; i < 250; ++i) {
+            const double expectedHz = 1000 - 5 * (i % 50 + 1);
+            QVERIFY2(
+                std::abs(falling.Frequencies[i] - expectedHz) < 3,
+                qPrintable(QStringLiteral("tone %1: %2 Hz").arg(i).arg(falling.Frequencies[i])));
+        }
+        for (double pause : falling.PausesMs)
+            QVERIFY2(std::abs(pause - 300) < 10, qPrintable(QString::number(pause)));
+        // Nothing after the falling series: the dropped one never played.
+        const qsizetype fallingEnd = next + 44100 * 2450 / 1000;
+        QCOMPARE(FirstLoud(Samples(), Count(), fallingEnd + 441, 2000), qsizetype(-1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlarmSound)
+#include "tst_alarmsound.moc"

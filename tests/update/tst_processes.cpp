@@ -1,0 +1,113 @@
+#include "update/processes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// Real processes: copies of sleep started from temporary folders.
+class TestProcesses : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void terminateAll_data();
+    void terminateAll();
+    void replacedExecutableStillMatches();
+    void survivorBoundsTheSearches();
+
+private:
+    QString CopySleep(const QString& path);
+    std::unique_ptr<QProcess> Run(const QString& path);
+
+    QTemporaryDir dir;
+};
+
+void TestProcesses::initTestCase() {
+    QVERIFY(dir.isValid());
+}
+
+QString TestProcesses::CopySleep(const QString& relative) {
+    const QString path = dir.filePath(relative);
+    QDir().mkpath(QFileInfo(path).path());
+    if (!QFile::exists(path))
+        QFile::copy(QStringLiteral("/bin/sleep"), path);
+    return path;
+}
+
+std::unique_ptr<QProcess> TestProcesses::Run(const QString& path) {
+    auto process = std::make_unique<QProcess>();
+    process->start(path, {QStringLiteral("60")});
+    process->waitForStarted();
+    return process;
+}
+
+void TestProcesses::terminateAll_data() {
+    QTest::addColumn<QStringList>("running");
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<QList<bool>>("stopped");
+    QTest::addColumn<int>("searches");
+    QTest::newRow("two copies") << QStringList{"a/qzRate_Sched", "a/qzRate_Sched"}
+                                << "a/qzRate_Sched" << QList<bool>{true, true} << 3;
+    QTest::newRow("same name in another folder")
+        << QStringList{"a/qzRate_Sched", "b/qzRate_Sched"} << "a/qzRate_Sched"
+        << QList<bool>{true, false} << 2;
+    QTest::newRow("other letter case")
+        << QStringList{"c/qzrate_sched"} << "c/qzRate_Sched" << QList<bool>{false} << 1;
+    QTest::newRow("longer name") << QStringList{"d/qzRate_Sched2"} << "d/qzRate_Sched"
+                                 << QList<bool>{false} << 1;
+    QTest::newRow("name ending in (deleted)")
+        << QStringList{"h/qzRate_Sched (deleted)"} << "h/qzRate_Sched" << QList<bool>{false} << 1;
+    QTest::newRow("none running") << QStringList{} << "e/qzRate_Sched" << QList<bool>{} << 1;
+}
+
+void TestProcesses::terminateAll() {
+    QFETCH(QStringList, running);
+    QFETCH(QString, wanted);
+    QFETCH(QList<bool>, stopped);
+    QFETCH(int, searches);
+
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (const QString& path : running)
+        processes.push_back(Run(CopySleep(path)));
+    const QString wantedPath = dir.filePath(wanted);
+
+    const TerminationReport report = TerminateAll(wantedPath);
+    QCOMPARE(report.searches, searches);
+    QCOMPARE(report.terminated, searches - 1);
+    for (size_t i = 0; i < processes.size(); ++i) {
+        QCOMPARE(processes[i]->waitForFinished(stopped[i] ? 5000 : 200), stopped[i]);
+        processes[i]->kill();
+        processes[i]->waitForFinished();
+    }
+    QCOMPARE(FindProcess(wantedPath), pid_t(0));
+}
+
+void TestProcesses::replacedExecutableStillMatches() {
+    const QString path = CopySleep(QStringLiteral("f/qzRate_Sched"));
+    const auto process = Run(path);
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(FindProcess(path), pid_t(process->processId()));
+    // A new file in its place does not hide the old process.
+    CopySleep(QStringLiteral("f/qzRate_Sched"));
+    QCOMPARE(TerminateAll(path).terminated, 1);
+    QVERIFY(process->waitForFinished(5000));
+}
+
+void TestProcesses::survivorBoundsTheSearches() {
+    // A process that survives its kill is found again at every search; the bound ends that.
+    const QString path = CopySleep(QStringLiteral("g/qzRate_Sched"));
+    const auto first = Run(path);
+    const auto second = Run(path);
+    const TerminationReport report = TerminateAll(path, 1);
+    QCOMPARE(report.searches, 1);
+    QCOMPARE(report.terminated, 1);
+    QVERIFY(FindProcess(path) != 0);
+    QCOMPARE(TerminateAll(path).terminated, 1);
+}
+
+QTEST_GUILESS_MAIN(TestProcesses)
+#include "tst_processes.moc"

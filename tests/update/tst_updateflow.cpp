@@ -1,0 +1,99 @@
+#include "app/mainform.h"
+#include "app/windows.h"
+#include "server/publisherserver.h"
+#include "settings/optionsform.h"
+#include "settings/settingsstore.h"
+#include "update/versionsform.h"
+#include "widgets/clrbtn.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProgressBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+// The whole update against the demo publisher on loopback: "Check nu" in the settings dialog,
+// the download, the stand-in installer and the end of the program.
+class TestUpdateFlow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void checkDownloadInstallAndEnd();
+};
+
+void TestUpdateFlow::checkDownloadInstallAndEnd() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString publisherFolder = dir.filePath("publisher");
+    QVERIFY(QDir().mkpath(publisherFolder) && QDir().mkpath(dir.filePath("program")) &&
+            QDir().mkpath(dir.filePath("downloads")));
+    const QDir demo(QStringLiteral(QZRATE_SOURCE_DIR "/server/publisher"));
+    for (const QString& name : demo.entryList(QDir::Files))
+        QVERIFY(QFile::copy(demo.filePath(name), publisherFolder + '/' + name));
+    PublisherServer publisher(publisherFolder);
+    QVERIFY(publisher.Listen());
+
+    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+    qputenv("QZRATE_IEX_URL", "http://127.0.0.1:9/");
+    qputenv("QZRATE_D2E_URL", "http://127.0.0.1:9/");
+    qputenv("QZRATE_PUBLISHER_URL", publisher.Url().toString().toUtf8());
+
+    const QString scheduler = dir.filePath("program/qzRate_Sched");
+    QVERIFY(QFile::copy("/bin/sleep", scheduler));
+    QProcess schedulerRun;
+    schedulerRun.start(scheduler, {"60"});
+    QVERIFY(schedulerRun.waitForStarted());
+
+    const QString iniPath = dir.filePath("store.ini");
+    auto windows = std::make_unique<Windows>(SettingsStore::AtPath(iniPath));
+    TVersionsForm& form = *windows->VersionsForm;
+    form.Dutch = false;
+    form.ProgramFolderPath = dir.filePath("program/");
+    form.DownloadFolderPath = dir.filePath("downloads/");
+    QSignalSpy closed(windows->MainForm.get(), &TMainForm::Closed);
+    windows->MainForm->show();
+
+    // Works the dialog as a user would once it shows the advice.
+    QStringList advice;
+    int gaugeAtEnd = -1;
+    bool acting = false;
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        if (!form.isVisible() || acting)
+            return;
+        acting = true;
+        advice = form.Lines();
+        form.BtnDownload->click();
+        gaugeAtEnd = form.Gauge1->value() == form.Gauge1->maximum() ? form.Gauge1->value() : -1;
+        form.BtnExit->click();
+    });
+    user.start(10);
+    windows->OptionsForm->BtnCheck->click();
+
+    QCOMPARE(advice,
+             (QStringList{"", "Update is advised", "", "Your current version is versie 1.02",
+                          "The latest version is 1.03b", "The Download Name is qzRate103.run"}));
+    QCOMPARE(gaugeAtEnd, form.InstallerSizeKB);
+    QCOMPARE(form.ReceivedKB, 3);
+    QCOMPARE(publisher.Log(), (QStringList{"GET /versions.dat", "GET /qzRate103.run"}));
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(schedulerRun.waitForFinished(5000));
+    QFile args(dir.filePath("downloads/qzRate103.run.args"));
+    QTRY_VERIFY(args.size() > 0);
+    QVERIFY(args.open(QIODevice::ReadOnly));
+    QCOMPARE(args.readAll(), QByteArray("/SP-\n/silent\n/noicons\n"));
+
+    // The windows go as at the program's end, storing their settings.
+    windows.reset();
+    const QSettings ini(iniPath, QSettings::IniFormat);
+    QVERIFY(ini.contains("Defaults/MainTop"));
+    QCOMPARE(ini.value("Defaults/Updates Aan").toString(), QString("1"));
+}
+
+QTEST_MAIN(TestUpdateFlow)
+#include "tst_updateflow.moc"
