@@ -2,6 +2,8 @@
 
 #include "support/texthelpers.h"
 
+#include <utility>
+
 AlarmNotice AlarmNoticeText(bool above, double rate, double limit, const QString& languageCode,
                             QChar decimalSeparator) {
     const QString rateText = FormatFixed(1, 4, rate, decimalSeparator);
@@ -22,4 +24,17 @@ AlarmNotice AlarmNoticeText(bool above, double rate, double limit, const QString
     return {QStringLiteral("Rate below the lower limit"),
             QStringLiteral("The dollar stands at %1, below the lower limit of %2.")
                 .arg(rateText, limitText)};
+}
+
+std::optional<AlarmNotice> AlarmNotices::Checked(AlarmState state, double rate, double upperLimit,
+                                                 double lowerLimit, const QString& languageCode,
+                                                 QChar decimalSeparator) {
+    if (state == AlarmState::Unchanged)
+        return std::nullopt;
+    const AlarmState before = std::exchange(Last, state);
+    if (state == before || (state != AlarmState::Above && state != AlarmState::Below))
+        return std::nullopt;
+    const bool above = state == AlarmState::Above;
+    return AlarmNoticeText(above, rate, above ? upperLimit : lowerLimit, languageCode,
+                           decimalSeparator);
 }

@@ -3,10 +3,12 @@
 #include "app/windows.h"
 #include "platform/application.h"
 #include "platform/applog.h"
+#include "platform/desktopnotifier.h"
 #include "platform/singleinstance.h"
 #include "platform/terminationsignals.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
+#include "support/serviceconfig.h"
 #include "support/systeminfo.h"
 
 #include <QElapsedTimer>
@@ -59,6 +61,9 @@ int main(int argc, char** argv) {
     Windows windows{store};
     TMainForm& mainForm = *windows.MainForm;
     instance.Listen();
+    DesktopNotifier notifier(QDBusConnection::sessionBus(),
+                             DesktopNotifier::EnabledIn(ServiceConfigPath()));
+    mainForm.Notifier = &notifier;
     QObject::connect(&instance, &SingleInstance::Activated, &mainForm, [&mainForm] {
         mainForm.setWindowState(mainForm.windowState() & ~Qt::WindowMinimized);
         mainForm.show();

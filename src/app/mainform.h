@@ -2,6 +2,7 @@
 
 #include "advice/advice.h"
 #include "app/alarm.h"
+#include "app/alarmnotice.h"
 #include "app/alarmsound.h"
 #include "app/deltahistory.h"
 #include "app/refreshcycle.h"
@@ -22,6 +23,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
+class DesktopNotifier;
 class TAboutBox;
 class TMessageForm;
 class TOptionsForm;
@@ -104,6 +106,8 @@ public:
     QPointer<TMessageForm> MessageForm;
     // Set by the window set once the information box exists.
     QPointer<TAboutBox> AboutBox;
+    // Where the alarm's changes of state go besides the window; none in most tests.
+    QPointer<DesktopNotifier> Notifier;
 
     bool ShownOnce = false;
     // No refresh may run until the start timer has fired.
@@ -119,6 +123,7 @@ public:
     RefreshCycle Refresh;
     TradingParameters Trading;
     AlarmSound Sound;
+    AlarmNotices Notices;
 
     QFrame* PanelMain;
     QLabel* Label4;

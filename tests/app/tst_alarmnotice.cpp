@@ -8,6 +8,8 @@ class TestAlarmNotice : public QObject {
 private slots:
     void textInTheUsersLanguage_data();
     void textInTheUsersLanguage();
+    void noticeOnlyOnAChangeOutOfTheBand_data();
+    void noticeOnlyOnAChangeOutOfTheBand();
 };
 
 void TestAlarmNotice::textInTheUsersLanguage_data() {
@@ -48,6 +50,43 @@ void TestAlarmNotice::textInTheUsersLanguage() {
     const AlarmNotice notice = AlarmNoticeText(above, rate, limit, language, separator);
     QCOMPARE(notice.Summary, summary);
     QCOMPARE(notice.Body, body);
+}
+
+using States = QList<AlarmState>;
+
+void TestAlarmNotice::noticeOnlyOnAChangeOutOfTheBand_data() {
+    QTest::addColumn<States>("checks");
+    // For each check: nothing, "above" or "below".
+    QTest::addColumn<QStringList>("notices");
+    using S = AlarmState;
+    QTest::newRow("first check above") << States{S::Above} << QStringList{"above"};
+    QTest::newRow("first check below") << States{S::Below} << QStringList{"below"};
+    QTest::newRow("inside") << States{S::Inside, S::Inside} << QStringList{"", ""};
+    QTest::newRow("above twice") << States{S::Above, S::Above} << QStringList{"above", ""};
+    QTest::newRow("above, below, above")
+        << States{S::Above, S::Below, S::Above} << QStringList{"above", "below", "above"};
+    QTest::newRow("back inside and out again")
+        << States{S::Above, S::Inside, S::Above} << QStringList{"above", "", "above"};
+    QTest::newRow("no rate in between")
+        << States{S::Below, S::Unchanged, S::Below} << QStringList{"below", "", ""};
+    QTest::newRow("alarm off in between")
+        << States{S::Above, S::Off, S::Above} << QStringList{"above", "", "above"};
+}
+
+void TestAlarmNotice::noticeOnlyOnAChangeOutOfTheBand() {
+    QFETCH(States, checks);
+    QFETCH(QStringList, notices);
+    AlarmNotices tracker;
+    for (qsizetype i = 0; i < checks.size(); ++i) {
+        const std::optional<AlarmNotice> notice =
+            tracker.Checked(checks[i], 0.85, 0.8482, 0.8084, "ENU", u'.');
+        QCOMPARE(notice.has_value(), !notices[i].isEmpty());
+        if (notice)
+            QVERIFY2(notice->Body.contains(notices[i] == "above"
+                                               ? "above the upper limit of 0.8482"
+                                               : "below the lower limit of 0.8084"),
+                     qPrintable(notice->Body));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestAlarmNotice)
