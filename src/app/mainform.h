@@ -94,9 +94,10 @@ public:
     // The local date and time, for the source choice.
     bool IsMarketClosedNow() const;
 
-    // Seams: the local clock and the size of the screen the window is kept on.
+    // Seams: the local clock and the screen under a point, the window's top-left corner (the
+    // primary screen when none is there).
     std::function<QDateTime()> Clock;
-    std::function<QSize()> ScreenSize;
+    std::function<QRect(const QPoint&)> ScreenGeometry;
     // Plays a sweep without waiting for it; tests record the sweeps instead.
     std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
