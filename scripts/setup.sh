@@ -10,6 +10,7 @@ packages=(
   libcurl4-openssl-dev ca-certificates
   qt6-multimedia-dev pulseaudio pulseaudio-utils
   iputils-ping xdg-utils
+  qt6-svg-dev qt6-wayland weston dbus desktop-file-utils appstream dpkg-dev file fakeroot
   xvfb xauth
   clang libclang-rt-14-dev llvm-14
 )

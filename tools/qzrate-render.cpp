@@ -1,10 +1,14 @@
 // Writes pictures of the program's windows, drawn off screen on a throw-away settings store,
 // in the language of the environment (LANG):
-//   qzrate-render <folder>
+//   qzrate-render [--dark-theme] <folder>
+// --dark-theme starts the program as a dark desktop theme would: Fusion with light text on
+// dark grey.
 #include "app/mainform.h"
 #include "app/messageform.h"
 #include "app/windows.h"
 #include "info/aboutbox.h"
+#include "platform/application.h"
+#include "platform/programicon.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
@@ -20,11 +24,15 @@
 
 namespace {
 
-bool Save(QWidget& window, const QDir& folder, const QString& name) {
+bool SaveImage(const QImage& picture, const QDir& folder, const QString& name) {
     const QString path = folder.filePath(name);
-    const bool saved = window.grab().save(path);
+    const bool saved = picture.save(path);
     QTextStream(saved ? stdout : stderr) << (saved ? "wrote " : "cannot write ") << path << '\n';
     return saved;
+}
+
+bool Save(QWidget& window, const QDir& folder, const QString& name) {
+    return SaveImage(window.grab().toImage(), folder, name);
 }
 
 // A reading as the readers leave it, and a few changes for the marks.
@@ -42,6 +50,13 @@ void ShowSampleReading(TMainForm& main) {
     main.ImageDelta->setPixmap(QPixmap::fromImage(marks));
 }
 
+// A dark desktop theme as Qt's Fusion style shows it.
+QPalette DarkThemePalette() {
+    const QColor grey(53, 53, 53);
+    return QPalette(Qt::white, grey, grey.lighter(150), grey.darker(150), grey.darker(120),
+                    Qt::white, Qt::white, QColor(42, 42, 42), grey);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -50,13 +65,19 @@ int main(int argc, char** argv) {
     QTemporaryDir scratch;
     qputenv("XDG_DATA_HOME", scratch.filePath("data").toUtf8());
     SupportStartup();
-    QApplication app(argc, argv);
+    const bool darkTheme = argc == 3 && qstrcmp(argv[1], "--dark-theme") == 0;
+    if (darkTheme) {
+        // In place before the application object, as the desktop's theme would be.
+        qputenv("QT_STYLE_OVERRIDE", "Fusion");
+        QApplication::setPalette(DarkThemePalette());
+    }
+    Application app(argc, argv);
     QApplication::setApplicationName(ProductName);
-    if (argc != 2 || !scratch.isValid()) {
-        QTextStream(stderr) << "usage: qzrate-render <folder>\n";
+    if (argc != (darkTheme ? 3 : 2) || !scratch.isValid()) {
+        QTextStream(stderr) << "usage: qzrate-render [--dark-theme] <folder>\n";
         return 2;
     }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir folder(QString::fromLocal8Bit(argv[argc - 1]));
     if (!folder.mkpath(QStringLiteral(".")))
         return 1;
 
@@ -83,5 +104,7 @@ int main(int argc, char** argv) {
     about.AutorBtnClick();
     saved &= Save(about, folder, QStringLiteral("about-author-page.png"));
     about.hide();
+    for (const int size : {16, 32, 256})
+        saved &= SaveImage(ProgramIconImage(size), folder, QStringLiteral("icon-%1.png").arg(size));
     return saved ? 0 : 1;
 }

@@ -1,14 +1,19 @@
+#include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/windows.h"
 #include "platform/application.h"
 #include "platform/applog.h"
+#include "platform/desktopnotifier.h"
+#include "platform/singleinstance.h"
 #include "platform/terminationsignals.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
+#include "support/serviceconfig.h"
 #include "support/systeminfo.h"
 
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFileInfo>
 
 namespace {
 
@@ -35,7 +40,16 @@ int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
 
+    if (const std::optional<int> exitCode = HandleCommandLine(argc, argv))
+        return *exitCode;
+
     SupportStartup();
+    const SettingsStore store(ProductName);
+    // Decided before the application object: a second start needs no display to hand over.
+    SingleInstance instance(QFileInfo(store.Location()).absolutePath());
+    if (instance.HandOver())
+        return 0;
+
     Application app(argc, argv);
     QCoreApplication::setOrganizationName(ProductName);
     QCoreApplication::setApplicationName(ProductName);
@@ -44,8 +58,20 @@ int main(int argc, char** argv) {
 
     // Watched before the windows exist, so an early signal still ends the program cleanly.
     TerminationSignals termination;
-    Windows windows{SettingsStore(ProductName)};
+    Windows windows{store};
     TMainForm& mainForm = *windows.MainForm;
+    instance.Listen();
+    DesktopNotifier notifier(QDBusConnection::sessionBus(),
+                             DesktopNotifier::EnabledIn(ServiceConfigPath()));
+    mainForm.Notifier = &notifier;
+    QObject::connect(&instance, &SingleInstance::Activated, &mainForm, [&mainForm] {
+        mainForm.setWindowState(mainForm.windowState() & ~Qt::WindowMinimized);
+        mainForm.show();
+        mainForm.raise();
+        mainForm.activateWindow();
+    });
+    // An ending program answers no second start: that one runs on its own.
+    QObject::connect(&mainForm, &TMainForm::Closed, &instance, &SingleInstance::Close);
     QObject::connect(&termination, &TerminationSignals::Received, &mainForm, &TMainForm::close);
     QObject::connect(&mainForm, &TMainForm::Closed, &app, &QCoreApplication::quit);
 

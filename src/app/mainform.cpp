@@ -7,6 +7,7 @@
 #include "info/aboutbox.h"
 #include "platform/application.h"
 #include "platform/applog.h"
+#include "platform/screens.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
@@ -43,10 +44,6 @@ constexpr int FarOff = 1 << 24;
 constexpr int LargeHeight = 300;
 constexpr int WindowWidth = 340;
 
-QSize PrimaryScreenSize() {
-    return QGuiApplication::primaryScreen()->size();
-}
-
 const QColor WaitColour(255, 255, 227);
 
 QFrame* Panel(QWidget* parent, const QRect& rect) {
@@ -77,7 +74,7 @@ QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect)
 } // namespace
 
 TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
-    : QWidget(parent), Clock(&QDateTime::currentDateTime), ScreenSize(PrimaryScreenSize),
+    : QWidget(parent), Clock(&QDateTime::currentDateTime), ScreenGeometry(ScreenGeometryAt),
       Refresh(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings(),
               [this] { return Clock(); }),
       Store(store), DeltaImage(383, 24, QImage::Format_RGB32) {
@@ -293,7 +290,8 @@ void TMainForm::ArrangeWindow() {
         ShowNormalSize();
     if (!StartPending)
         RefreshRate();
-    move(KeepOnScreen(pos(), size(), ScreenSize()));
+    // Kept on the screen the window stands on, so a second monitor keeps its window.
+    move(KeepOnScreen(pos(), size(), ScreenGeometry(pos())));
 }
 
 void TMainForm::ShowRateLabels() {
@@ -494,6 +492,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormDestroy() {
+    // Where the window's position cannot be known, the one the user had stays stored.
+    if (OnWayland())
+        return;
     // Nothing may escape a destructor; a store that cannot be written loses the position.
     try {
         Store.WriteInteger(QStringLiteral("MainTop"), y());

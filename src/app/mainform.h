@@ -2,6 +2,7 @@
 
 #include "advice/advice.h"
 #include "app/alarm.h"
+#include "app/alarmnotice.h"
 #include "app/alarmsound.h"
 #include "app/deltahistory.h"
 #include "app/refreshcycle.h"
@@ -22,6 +23,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
+class DesktopNotifier;
 class TAboutBox;
 class TMessageForm;
 class TOptionsForm;
@@ -92,9 +94,10 @@ public:
     // The local date and time, for the source choice.
     bool IsMarketClosedNow() const;
 
-    // Seams: the local clock and the size of the screen the window is kept on.
+    // Seams: the local clock and the screen under a point, the window's top-left corner (the
+    // primary screen when none is there).
     std::function<QDateTime()> Clock;
-    std::function<QSize()> ScreenSize;
+    std::function<QRect(const QPoint&)> ScreenGeometry;
     // Plays a sweep without waiting for it; tests record the sweeps instead.
     std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
@@ -104,6 +107,8 @@ public:
     QPointer<TMessageForm> MessageForm;
     // Set by the window set once the information box exists.
     QPointer<TAboutBox> AboutBox;
+    // Where the alarm's changes of state go besides the window; none in most tests.
+    QPointer<DesktopNotifier> Notifier;
 
     bool ShownOnce = false;
     // No refresh may run until the start timer has fired.
@@ -119,6 +124,7 @@ public:
     RefreshCycle Refresh;
     TradingParameters Trading;
     AlarmSound Sound;
+    AlarmNotices Notices;
 
     QFrame* PanelMain;
     QLabel* Label4;

@@ -1,5 +1,8 @@
 #include "app/mainform.h"
 
+#include "platform/desktopnotifier.h"
+#include "support/systeminfo.h"
+
 #include "advice/advicelog.h"
 #include "advice/tradingfile.h"
 #include "platform/application.h"
@@ -69,6 +72,11 @@ void TMainForm::CheckAlarm(double rate) {
     if (alarm.State == AlarmState::Unchanged)
         return;
     qCInfo(lcAlarm).noquote() << AlarmLogLine(alarm.State);
+    const std::optional<AlarmNotice> notice =
+        Notices.Checked(alarm.State, rate, Trading.SellLevel, Trading.BuyLevel, LanguageCode(),
+                        Regional.decimalSeparator);
+    if (notice && Notifier)
+        Notifier->Notify(notice->Summary, notice->Body);
     if (alarm.State == AlarmState::Off) {
         for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
             button->hide();

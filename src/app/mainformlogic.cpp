@@ -8,17 +8,19 @@ constexpr int WaitWidth = 31;
 
 } // namespace
 
-QPoint KeepOnScreen(const QPoint& position, const QSize& window, const QSize& screen) {
+QPoint KeepOnScreen(const QPoint& position, const QSize& window, const QRect& screen) {
     qint64 top = position.y();
     qint64 left = position.x();
-    if (top < 0)
-        top = EdgeMargin;
-    if (left < 0)
-        left = EdgeMargin;
-    if (left + window.width() > screen.width())
-        left = screen.width() - window.width();
-    if (top + window.height() > screen.height() - TaskBarRoom)
-        top = screen.height() - window.height() - TaskBarRoom;
+    const qint64 right = qint64(screen.x()) + screen.width();
+    const qint64 bottom = qint64(screen.y()) + screen.height();
+    if (top < screen.y())
+        top = qint64(screen.y()) + EdgeMargin;
+    if (left < screen.x())
+        left = qint64(screen.x()) + EdgeMargin;
+    if (left + window.width() > right)
+        left = right - window.width();
+    if (top + window.height() > bottom - TaskBarRoom)
+        top = bottom - window.height() - TaskBarRoom;
     return {int(left), int(top)};
 }
 

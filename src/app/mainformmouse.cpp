@@ -1,5 +1,7 @@
 #include "app/mainform.h"
 
+#include "platform/screens.h"
+
 #include <QAbstractButton>
 #include <QGuiApplication>
 #include <QLabel>
@@ -9,14 +11,6 @@
 #include <QWindow>
 
 // Dragging the window from any control, and the right-click menu.
-
-namespace {
-
-bool OnWayland() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
-
-} // namespace
 
 void TMainForm::RouteMouseEvents() {
     installEventFilter(this);

@@ -1,6 +1,8 @@
 #include "platform/application.h"
 
 #include "platform/applog.h"
+#include "platform/programicon.h"
+#include "platform/programpalette.h"
 
 #include <QMessageBox>
 
@@ -19,7 +21,14 @@ Application::ErrorReporter& Reporter() {
 
 } // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    // The windows look as designed under any desktop theme, light or dark.
+    setPalette(ProgramPalette());
+    // Every window, dialog and message box takes this icon unless it sets its own.
+    setWindowIcon(ProgramIcon());
+    // Lets a Wayland compositor find the desktop entry, and with it the icon.
+    setDesktopFileName(DesktopId);
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {

@@ -62,8 +62,11 @@ ServiceConfig LoadServiceConfig(const QString& confPath, const QProcessEnvironme
     return config;
 }
 
+QString ServiceConfigPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/qzRate/qzrate.conf");
+}
+
 ServiceConfig SystemServiceConfig() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return LoadServiceConfig(folder + QStringLiteral("/qzRate/qzrate.conf"),
-                             QProcessEnvironment::systemEnvironment());
+    return LoadServiceConfig(ServiceConfigPath(), QProcessEnvironment::systemEnvironment());
 }

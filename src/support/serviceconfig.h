@@ -17,5 +17,7 @@ struct ServiceConfig {
 // unreadable text gives an empty (invalid) URL.
 QUrl ServiceBaseUrl(const QString& value);
 ServiceConfig LoadServiceConfig(const QString& confPath, const QProcessEnvironment& env);
+// qzrate.conf in the user's config folder.
+QString ServiceConfigPath();
 // qzrate.conf in the user's config folder, with the process environment.
 ServiceConfig SystemServiceConfig();

@@ -94,7 +94,7 @@ void TestMainForm::CreateWindows(const QDateTime& now) {
     Set = std::make_unique<Windows>(Store());
     Main = Set->MainForm.get();
     Main->Clock = [now] { return now; };
-    Main->ScreenSize = [] { return QSize(1920, 1080); };
+    Main->ScreenGeometry = [](const QPoint&) { return QRect(0, 0, 1920, 1080); };
 }
 
 void TestMainForm::ShowMainForm() {
@@ -154,6 +154,13 @@ void TestMainForm::keptOnScreenAtFirstShowing_data() {
     // Brought within reach at creation, so the window's edges cannot overflow.
     QTest::newRow("near the integer limit")
         << 2147483600 << 2147483600 << true << QPoint(1 << 24, 1 << 24) << QPoint(1580, 915);
+    // A second monitor right of the primary one keeps its window.
+    QTest::newRow("on the second screen")
+        << 100 << 2000 << true << QPoint(2000, 100) << QPoint(2000, 100);
+    QTest::newRow("past the second screen's right")
+        << 100 << 3000 << true << QPoint(3000, 100) << QPoint(2860, 100);
+    QTest::newRow("near the second screen's bottom")
+        << 950 << 2000 << true << QPoint(2000, 950) << QPoint(2000, 859);
 }
 
 void TestMainForm::keptOnScreenAtFirstShowing() {
@@ -168,6 +175,10 @@ void TestMainForm::keptOnScreenAtFirstShowing() {
     store.WriteBool("Normale Modus", normal);
 
     CreateWindows();
+    Main->ScreenGeometry = [](const QPoint& point) {
+        const QRect second(1920, 0, 1280, 1024);
+        return second.contains(point) ? second : QRect(0, 0, 1920, 1080);
+    };
     QCOMPARE(Main->pos(), created);
     ShowMainForm();
     QCOMPARE(Main->pos(), expected);

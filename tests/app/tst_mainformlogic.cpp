@@ -18,10 +18,10 @@ private slots:
 void TestMainFormLogic::keepOnScreen_data() {
     QTest::addColumn<QPoint>("position");
     QTest::addColumn<QSize>("window");
-    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QRect>("screen");
     QTest::addColumn<QPoint>("expected");
 
-    const QSize fullHd(1920, 1080);
+    const QRect fullHd(0, 0, 1920, 1080);
     QTest::newRow("inside stays") << QPoint(400, 100) << QSize(340, 125) << fullHd
                                   << QPoint(400, 100);
     QTest::newRow("above and far right")
@@ -39,18 +39,29 @@ void TestMainFormLogic::keepOnScreen_data() {
     QTest::newRow("large mode near the bottom")
         << QPoint(400, 800) << QSize(340, 300) << fullHd << QPoint(400, 740);
     QTest::newRow("below and left of a small screen")
-        << QPoint(-20, 700) << QSize(340, 125) << QSize(800, 600) << QPoint(10, 435);
+        << QPoint(-20, 700) << QSize(340, 125) << QRect(0, 0, 800, 600) << QPoint(10, 435);
     // Applied in order: the far edges win over the 10-pixel margin.
     QTest::newRow("window wider than the screen")
-        << QPoint(-5, 100) << QSize(340, 125) << QSize(300, 600) << QPoint(-40, 100);
+        << QPoint(-5, 100) << QSize(340, 125) << QRect(0, 0, 300, 600) << QPoint(-40, 100);
     QTest::newRow("near the integer limit")
         << QPoint(2147483600, 2147483600) << QSize(340, 125) << fullHd << QPoint(1580, 915);
+    // A second screen right of the first: the rule holds at its own edges.
+    const QRect second(1920, 0, 1280, 1024);
+    QTest::newRow("inside the second screen stays")
+        << QPoint(2000, 100) << QSize(340, 125) << second << QPoint(2000, 100);
+    QTest::newRow("past the second screen's right")
+        << QPoint(3000, 100) << QSize(340, 125) << second << QPoint(2860, 100);
+    QTest::newRow("near the second screen's bottom")
+        << QPoint(2000, 900) << QSize(340, 125) << second << QPoint(2000, 859);
+    const QRect leftAbove(-1280, -200, 1280, 1024);
+    QTest::newRow("left and above the primary")
+        << QPoint(-1300, -250) << QSize(340, 125) << leftAbove << QPoint(-1270, -190);
 }
 
 void TestMainFormLogic::keepOnScreen() {
     QFETCH(QPoint, position);
     QFETCH(QSize, window);
-    QFETCH(QSize, screen);
+    QFETCH(QRect, screen);
     QFETCH(QPoint, expected);
     QCOMPARE(KeepOnScreen(position, window, screen), expected);
 }

@@ -77,7 +77,7 @@ void TestOptionsForm::CreateWindows(const Values& stored) {
     Set = std::make_unique<Windows>(store);
     Options = Set->OptionsForm.get();
     Main = Set->MainForm.get();
-    Main->ScreenSize = [] { return QSize(1920, 1080); };
+    Main->ScreenGeometry = [](const QPoint&) { return QRect(0, 0, 1920, 1080); };
 }
 
 void TestOptionsForm::loadSettings_data() {

@@ -42,7 +42,7 @@ class TestRefreshRate : public QObject {
         Main = Set->MainForm.get();
         Now = now;
         Main->Clock = [this] { return Now; };
-        Main->ScreenSize = [] { return QSize(1920, 1080); };
+        Main->ScreenGeometry = [](const QPoint&) { return QRect(0, 0, 1920, 1080); };
         Main->Regional.decimalSeparator = u',';
         Main->Regional.groupSeparator = u'.';
         Sweeps.clear();

@@ -1,4 +1,10 @@
 #include "platform/application.h"
+#include "platform/programicon.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include <QTest>
 #include <QTimer>
@@ -14,6 +20,9 @@ private slots:
     void errorFromHandlerIsShownAndLoopGoesOn_data();
     void errorFromHandlerIsShownAndLoopGoesOn();
     void laterHandlersStillRun();
+    void everyWindowTakesTheProgramIcon();
+    void windowsKeepTheirColoursUnderADarkTheme_data();
+    void windowsKeepTheirColoursUnderADarkTheme();
 
 private:
     QStringList Shown;
@@ -66,7 +75,54 @@ void TestApplication::laterHandlersStillRun() {
     QCOMPARE(Shown.mid(0, 3), (QStringList{"tick 1", "tick 2", "tick 3"}));
 }
 
+void TestApplication::everyWindowTakesTheProgramIcon() {
+    // The drawing itself: opaque in the middle, see-through in the rounded corners.
+    for (const int size : {16, 256}) {
+        const QImage icon = ProgramIconImage(size);
+        QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2)), 255);
+        QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+    }
+    QDialog dialog;
+    QMessageBox box;
+    for (const QWidget* window : {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(&box)}) {
+        const QIcon icon = window->windowIcon();
+        QCOMPARE(icon.availableSizes().first(), QSize(16, 16));
+        QCOMPARE(icon.availableSizes().last(), QSize(256, 256));
+        QCOMPARE(icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 ProgramIconImage(32));
+    }
+}
+
+void TestApplication::windowsKeepTheirColoursUnderADarkTheme_data() {
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("window") << int(QPalette::Window) << QColor(240, 240, 240);
+    QTest::newRow("window text") << int(QPalette::WindowText) << QColor(Qt::black);
+    QTest::newRow("light 3D") << int(QPalette::Midlight) << QColor(227, 227, 227);
+    QTest::newRow("edit box") << int(QPalette::Base) << QColor(Qt::white);
+    QTest::newRow("edit text") << int(QPalette::Text) << QColor(Qt::black);
+    QTest::newRow("button") << int(QPalette::Button) << QColor(240, 240, 240);
+    QTest::newRow("button text") << int(QPalette::ButtonText) << QColor(Qt::black);
+}
+
+void TestApplication::windowsKeepTheirColoursUnderADarkTheme() {
+    QFETCH(int, role);
+    QFETCH(QColor, colour);
+    const auto colourRole = QPalette::ColorRole(role);
+    QDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    auto* button = new QPushButton(&dialog);
+    for (const QWidget* widget : {static_cast<QWidget*>(&dialog), static_cast<QWidget*>(edit),
+                                  static_cast<QWidget*>(button)})
+        QCOMPARE(widget->palette().color(QPalette::Active, colourRole), colour);
+}
+
 int main(int argc, char** argv) {
+    // The desktop's theme is dark: light text on dark grey, in place before the program starts.
+    const QColor grey(53, 53, 53);
+    QApplication::setPalette(QPalette(Qt::white, grey, grey.lighter(150), grey.darker(150),
+                                      grey.darker(120), Qt::white, Qt::white, QColor(42, 42, 42),
+                                      grey));
     Application app(argc, argv);
     TestApplication test;
     return QTest::qExec(&test, argc, argv);
