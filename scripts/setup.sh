@@ -12,6 +12,7 @@ packages=(
   iputils-ping xdg-utils
   qt6-svg-dev qt6-wayland weston dbus desktop-file-utils appstream dpkg-dev file fakeroot
   xvfb xauth
+  clang libclang-rt-14-dev llvm-14
 )
 
 missing=()

@@ -32,11 +32,15 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
 
 constexpr int NormalHeight = 125;
+// Farther off than any screen reaches: a stored position beyond it is brought back to it first,
+// so the window's edges (position plus size) cannot overflow; keeping it on screen does the rest.
+constexpr int FarOff = 1 << 24;
 constexpr int LargeHeight = 300;
 constexpr int WindowWidth = 340;
 
@@ -206,8 +210,8 @@ void TMainForm::CreateMenus() {
 
 void TMainForm::FormCreate() {
     setWindowTitle(ProductName + QStringLiteral(", ") + VersionText);
-    move(Store.ReadInteger(QStringLiteral("MainLeft"), 400),
-         Store.ReadInteger(QStringLiteral("MainTop"), 100));
+    move(std::clamp(Store.ReadInteger(QStringLiteral("MainLeft"), 400), -FarOff, FarOff),
+         std::clamp(Store.ReadInteger(QStringLiteral("MainTop"), 100), -FarOff, FarOff));
     ShownOnce = false;
     StartPending = true;
     setWindowFlag(Qt::FramelessWindowHint);

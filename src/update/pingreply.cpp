@@ -2,7 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 int ReadPingReply(const QString& output) {
     // "=" or "<" directly before a number, then "ms": the reply line. Summary lines such as
@@ -13,6 +15,7 @@ int ReadPingReply(const QString& output) {
         return 0;
     QString number = match.captured(1);
     number.replace(u',', u'.');
-    const double ms = number.toDouble();
-    return std::max(1, int(std::ceil(ms)));
+    // A time too long for an int still counts as a reply: the longest there is.
+    const double ms = std::ceil(number.toDouble());
+    return int(std::clamp(ms, 1.0, double(std::numeric_limits<int>::max())));
 }

@@ -142,23 +142,32 @@ void TestMainForm::keptOnScreenAtFirstShowing_data() {
     QTest::addColumn<int>("top");
     QTest::addColumn<int>("left");
     QTest::addColumn<bool>("normal");
+    QTest::addColumn<QPoint>("created");
     QTest::addColumn<QPoint>("expected");
 
-    QTest::newRow("above and far right") << -50 << 5000 << true << QPoint(1580, 10);
-    QTest::newRow("bottom within 40 pixels") << 1000 << 400 << true << QPoint(400, 915);
-    QTest::newRow("large mode near the bottom") << 800 << 400 << false << QPoint(400, 740);
+    QTest::newRow("above and far right")
+        << -50 << 5000 << true << QPoint(5000, -50) << QPoint(1580, 10);
+    QTest::newRow("bottom within 40 pixels")
+        << 1000 << 400 << true << QPoint(400, 1000) << QPoint(400, 915);
+    QTest::newRow("large mode near the bottom")
+        << 800 << 400 << false << QPoint(400, 800) << QPoint(400, 740);
+    // Brought within reach at creation, so the window's edges cannot overflow.
     QTest::newRow("near the integer limit")
-        << 2147483600 << 2147483600 << true << QPoint(1580, 915);
+        << 2147483600 << 2147483600 << true << QPoint(1 << 24, 1 << 24) << QPoint(1580, 915);
     // A second monitor right of the primary one keeps its window.
-    QTest::newRow("on the second screen") << 100 << 2000 << true << QPoint(2000, 100);
-    QTest::newRow("past the second screen's right") << 100 << 3000 << true << QPoint(2860, 100);
-    QTest::newRow("near the second screen's bottom") << 950 << 2000 << true << QPoint(2000, 859);
+    QTest::newRow("on the second screen")
+        << 100 << 2000 << true << QPoint(2000, 100) << QPoint(2000, 100);
+    QTest::newRow("past the second screen's right")
+        << 100 << 3000 << true << QPoint(3000, 100) << QPoint(2860, 100);
+    QTest::newRow("near the second screen's bottom")
+        << 950 << 2000 << true << QPoint(2000, 950) << QPoint(2000, 859);
 }
 
 void TestMainForm::keptOnScreenAtFirstShowing() {
     QFETCH(int, top);
     QFETCH(int, left);
     QFETCH(bool, normal);
+    QFETCH(QPoint, created);
     QFETCH(QPoint, expected);
     SettingsStore store = Store();
     store.WriteInteger("MainTop", top);
@@ -170,7 +179,7 @@ void TestMainForm::keptOnScreenAtFirstShowing() {
         const QRect second(1920, 0, 1280, 1024);
         return second.contains(point) ? second : QRect(0, 0, 1920, 1080);
     };
-    QCOMPARE(Main->pos(), QPoint(left, top));
+    QCOMPARE(Main->pos(), created);
     ShowMainForm();
     QCOMPARE(Main->pos(), expected);
 

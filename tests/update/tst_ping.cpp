@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 class TestPing : public QObject {
     Q_OBJECT
 
@@ -49,6 +51,8 @@ void TestPing::readReply_data() {
     QTest::newRow("unknown host") << "ping: nonexist.invalid: Name or service not known\n" << 0;
     QTest::newRow("empty") << "" << 0;
     QTest::newRow("decimal comma") << "Reply from h: time=2,5 ms\n" << 3;
+    QTest::newRow("time beyond an int") << "Reply from h: time=99999999999999999999.9 ms\n"
+                                        << std::numeric_limits<int>::max();
 }
 
 void TestPing::readReply() {
