@@ -2,7 +2,7 @@
 #include "app/messageform.h"
 #include "app/windows.h"
 #include "info/aboutbox.h"
-#include "info/shell.h"
+#include "recordingshell.h"
 #include "settings/settingsstore.h"
 
 #include <QAction>
@@ -19,16 +19,6 @@
 #include <memory>
 
 namespace {
-
-class RecordingShell : public Shell {
-public:
-    void Open(const QString& link, std::function<void(bool)> done) override {
-        Links.append(link);
-        done(Accepts);
-    }
-    QStringList Links;
-    bool Accepts = false;
-};
 
 struct Message {
     QRect Reference;

@@ -1,6 +1,6 @@
 #include "info/feedbackmail.h"
 #include "info/schemehandler.h"
-#include "info/shell.h"
+#include "recordingshell.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,17 +9,6 @@
 #include <QTest>
 
 namespace {
-
-// Stands in for the desktop: records every link and gives the answer it is told.
-class RecordingShell : public Shell {
-public:
-    void Open(const QString& link, std::function<void(bool)> done) override {
-        Links.append(link);
-        done(Accepts);
-    }
-    QStringList Links;
-    bool Accepts = false;
-};
 
 void WriteFile(const QString& path, const QByteArray& content) {
     QVERIFY(QDir().mkpath(QFileInfo(path).path()));
