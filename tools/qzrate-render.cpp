@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir scratch;
     qputenv("XDG_DATA_HOME", scratch.filePath("data").toUtf8());
+    // No sibling program's store either: the advice comes from the parameter edits' own texts.
+    qputenv("XDG_CONFIG_HOME", scratch.filePath("config").toUtf8());
     SupportStartup();
     const bool darkTheme = argc == 3 && qstrcmp(argv[1], "--dark-theme") == 0;
     if (darkTheme) {
@@ -86,6 +88,9 @@ int main(int argc, char** argv) {
     // Pictures only: the alarm stays silent.
     main.PlaySweep = {};
     main.show();
+    // The first showing reads the trading parameters once the event loop runs: let it run
+    // once, or the pictures show the advice of empty parameters.
+    QCoreApplication::processEvents();
     bool saved = Save(main, folder, QStringLiteral("main-normal.png"));
     ShowSampleReading(main);
     main.FormaatClick();
