@@ -16,22 +16,27 @@ namespace {
 // libcurl and the TLS, name and protocol libraries behind it take tens of milliseconds to load
 // and set up, and some megabytes. Loaded when first needed rather than with the program, they
 // keep out of its start.
+#define CURL_FUNCTIONS(X)                                                                          \
+    X(easy_init)                                                                                   \
+    X(easy_setopt)                                                                                 \
+    X(easy_getinfo)                                                                                \
+    X(easy_strerror)                                                                               \
+    X(easy_cleanup)                                                                                \
+    X(multi_init)                                                                                  \
+    X(multi_setopt)                                                                                \
+    X(multi_add_handle)                                                                            \
+    X(multi_socket_action)                                                                         \
+    X(multi_info_read)                                                                             \
+    X(multi_remove_handle)                                                                         \
+    X(multi_cleanup)                                                                               \
+    X(slist_append)                                                                                \
+    X(slist_free_all)
+
 struct CurlLibrary {
     bool loaded = false;
-    decltype(&::curl_easy_init) easy_init = nullptr;
-    decltype(&::curl_easy_setopt) easy_setopt = nullptr;
-    decltype(&::curl_easy_getinfo) easy_getinfo = nullptr;
-    decltype(&::curl_easy_strerror) easy_strerror = nullptr;
-    decltype(&::curl_easy_cleanup) easy_cleanup = nullptr;
-    decltype(&::curl_multi_init) multi_init = nullptr;
-    decltype(&::curl_multi_setopt) multi_setopt = nullptr;
-    decltype(&::curl_multi_add_handle) multi_add_handle = nullptr;
-    decltype(&::curl_multi_socket_action) multi_socket_action = nullptr;
-    decltype(&::curl_multi_info_read) multi_info_read = nullptr;
-    decltype(&::curl_multi_remove_handle) multi_remove_handle = nullptr;
-    decltype(&::curl_multi_cleanup) multi_cleanup = nullptr;
-    decltype(&::curl_slist_append) slist_append = nullptr;
-    decltype(&::curl_slist_free_all) slist_free_all = nullptr;
+#define CURL_POINTER(name) decltype(&::curl_##name) name = nullptr;
+    CURL_FUNCTIONS(CURL_POINTER)
+#undef CURL_POINTER
 };
 
 template <typename Function> bool Resolve(void* library, const char* name, Function& function) {
@@ -44,21 +49,11 @@ CurlLibrary LoadCurl() {
     // Stays loaded: transfers on any thread may use it until the program ends.
     void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
     decltype(&::curl_global_init) global_init = nullptr;
-    if (!library || !Resolve(library, "curl_global_init", global_init) ||
-        !Resolve(library, "curl_easy_init", curl.easy_init) ||
-        !Resolve(library, "curl_easy_setopt", curl.easy_setopt) ||
-        !Resolve(library, "curl_easy_getinfo", curl.easy_getinfo) ||
-        !Resolve(library, "curl_easy_strerror", curl.easy_strerror) ||
-        !Resolve(library, "curl_easy_cleanup", curl.easy_cleanup) ||
-        !Resolve(library, "curl_multi_init", curl.multi_init) ||
-        !Resolve(library, "curl_multi_setopt", curl.multi_setopt) ||
-        !Resolve(library, "curl_multi_add_handle", curl.multi_add_handle) ||
-        !Resolve(library, "curl_multi_socket_action", curl.multi_socket_action) ||
-        !Resolve(library, "curl_multi_info_read", curl.multi_info_read) ||
-        !Resolve(library, "curl_multi_remove_handle", curl.multi_remove_handle) ||
-        !Resolve(library, "curl_multi_cleanup", curl.multi_cleanup) ||
-        !Resolve(library, "curl_slist_append", curl.slist_append) ||
-        !Resolve(library, "curl_slist_free_all", curl.slist_free_all)) {
+#define CURL_RESOLVE(name) &&Resolve(library, "curl_" #name, curl.name)
+    const bool resolved =
+        library && Resolve(library, "curl_global_init", global_init) CURL_FUNCTIONS(CURL_RESOLVE);
+#undef CURL_RESOLVE
+    if (!resolved) {
         qCWarning(lcHttp) << "no HTTP transfers: libcurl cannot be loaded:" << dlerror();
         return curl;
     }
