@@ -2,9 +2,7 @@
 
 #include "app/tones.h"
 
-#include <QAudioDevice>
-#include <QAudioSink>
-#include <QMediaDevices>
+#include <dlfcn.h>
 
 namespace {
 
@@ -14,21 +12,27 @@ constexpr int SampleRate = 44100;
 constexpr int BufferMs = 250;
 constexpr int FeedMs = 20;
 constexpr int LeadMs = 50;
+constexpr int BytesPerSample = 2;
+
+// The module is found through the program's library path (its run path), in the build tree and
+// in the installed package alike. It stays loaded: the sink it makes lives as long as we do.
+OpenAudioOutputFunction LoadAudioModule() {
+    void* module = dlopen(AudioModuleName, RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        qCWarning(lcAlarm) << "no audio module:" << dlerror();
+        return nullptr;
+    }
+    return reinterpret_cast<OpenAudioOutputFunction>(dlsym(module, OpenAudioOutputSymbol));
+}
 
 } // namespace
 
 AlarmSound::AlarmSound(QObject* parent) : QObject(parent) {
-    Format.setSampleRate(SampleRate);
-    Format.setChannelCount(1);
-    Format.setSampleFormat(QAudioFormat::Int16);
     Feeder.setInterval(FeedMs);
     connect(&Feeder, &QTimer::timeout, this, &AlarmSound::Feed);
 }
 
-AlarmSound::~AlarmSound() {
-    if (Sink)
-        Sink->stop();
-}
+AlarmSound::~AlarmSound() = default;
 
 void AlarmSound::Play(Sweep sweep) {
     if (sweep == Sweep::None || !OpenSink())
@@ -54,17 +58,10 @@ bool AlarmSound::OpenSink() {
         return true;
     if (NoDevice)
         return false;
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (!device.isNull()) {
-        Sink = new QAudioSink(device, Format, this);
-        Sink->setBufferSize(Format.bytesForDuration(BufferMs * 1000));
-        Output = Sink->start();
-    }
-    if (!Output || Sink->error() != QAudio::NoError) {
+    if (const OpenAudioOutputFunction open = LoadAudioModule())
+        Sink.reset(open(SampleRate, BufferMs));
+    if (!Sink) {
         qCWarning(lcAlarm) << "no audio device: the alarm stays silent";
-        delete Sink;
-        Sink = nullptr;
-        Output = nullptr;
         NoDevice = true;
         return false;
     }
@@ -82,14 +79,15 @@ void AlarmSound::Feed() {
             Current = SynthesizeSeries(sweep, SampleRate);
             // A stream that starts (or starts again after running dry) loses its first
             // milliseconds; a lead of silence takes that loss instead of the first tones.
-            if (Sink->state() != QAudio::ActiveState)
-                Current.prepend(QByteArray(Format.bytesForDuration(LeadMs * 1000), '\0'));
+            if (!Sink->Playing())
+                Current.prepend(QByteArray(SampleRate * LeadMs / 1000 * BytesPerSample, '\0'));
             Written = 0;
             emit SeriesStarted(sweep);
         }
-        const qsizetype room = qMin<qsizetype>(Sink->bytesFree(), Current.size() - Written);
+        const qsizetype room = qMin<qsizetype>(Sink->BytesFree(), Current.size() - Written);
         // Whole samples only.
-        const qint64 n = room < 2 ? 0 : Output->write(Current.constData() + Written, room & ~1);
+        const qint64 n =
+            room < BytesPerSample ? 0 : Sink->Write(Current.constData() + Written, room & ~1);
         if (n <= 0)
             return;
         Written += n;

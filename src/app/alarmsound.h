@@ -1,19 +1,18 @@
 #pragma once
 
 #include "app/alarm.h"
+#include "app/audiooutput.h"
 
-#include <QAudioFormat>
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QTimer>
 
-class QAudioSink;
-class QIODevice;
+#include <memory>
 
 // Plays the alarm's sweeps without ever making the window wait. One audio sink serves the
 // program's whole life; it is made when the first series is asked for, so a program whose
-// alarm never sounds loads no audio at all. Without an audio device the alarm is silent.
+// alarm never sounds loads no audio libraries at all. Without an audio device the alarm is silent.
 class AlarmSound : public QObject {
     Q_OBJECT
 
@@ -35,9 +34,7 @@ private:
     bool OpenSink();
     void Feed();
 
-    QAudioFormat Format;
-    QAudioSink* Sink = nullptr;
-    QIODevice* Output = nullptr;
+    std::unique_ptr<AudioOutput> Sink;
     bool NoDevice = false;
     QTimer Feeder;
     QList<Sweep> Pending;

@@ -8,6 +8,7 @@
 #include "platform/terminationsignals.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
+#include "sources/httptransfer.h"
 #include "support/serviceconfig.h"
 #include "support/systeminfo.h"
 
@@ -17,15 +18,18 @@
 
 namespace {
 
-// Logs once how long the program took to paint its main window for the first time.
-class FirstPaintLogger : public QObject {
+// Logs once how long the program took to paint its main window for the first time, then has
+// the HTTP library loaded off this thread while the first reading is still a second away: the
+// window comes up without waiting for it, and no reading waits for it either.
+class FirstPaintWatcher : public QObject {
 public:
-    explicit FirstPaintLogger(const QElapsedTimer& sinceStart) : SinceStart(sinceStart) {}
+    explicit FirstPaintWatcher(const QElapsedTimer& sinceStart) : SinceStart(sinceStart) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             qCInfo(lcApp) << "first paint after" << SinceStart.elapsed() << "ms";
             watched->removeEventFilter(this);
+            HttpTransfer::LoadInBackground();
         }
         return false;
     }
@@ -75,7 +79,7 @@ int main(int argc, char** argv) {
     QObject::connect(&termination, &TerminationSignals::Received, &mainForm, &TMainForm::close);
     QObject::connect(&mainForm, &TMainForm::Closed, &app, &QCoreApplication::quit);
 
-    FirstPaintLogger firstPaint(sinceStart);
+    FirstPaintWatcher firstPaint(sinceStart);
     mainForm.installEventFilter(&firstPaint);
     mainForm.show();
     return app.exec();

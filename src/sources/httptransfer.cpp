@@ -1,17 +1,72 @@
 #include "sources/httptransfer.h"
 
 #include <QEventLoop>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
-#include <mutex>
+Q_LOGGING_CATEGORY(lcHttp, "qzrate.http")
 
 namespace {
-void InitCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+// libcurl and the TLS, name and protocol libraries behind it take tens of milliseconds to load
+// and set up, and some megabytes. Loaded when first needed rather than with the program, they
+// keep out of its start.
+#define CURL_FUNCTIONS(X)                                                                          \
+    X(easy_init)                                                                                   \
+    X(easy_setopt)                                                                                 \
+    X(easy_getinfo)                                                                                \
+    X(easy_strerror)                                                                               \
+    X(easy_cleanup)                                                                                \
+    X(multi_init)                                                                                  \
+    X(multi_setopt)                                                                                \
+    X(multi_add_handle)                                                                            \
+    X(multi_socket_action)                                                                         \
+    X(multi_info_read)                                                                             \
+    X(multi_remove_handle)                                                                         \
+    X(multi_cleanup)                                                                               \
+    X(slist_append)                                                                                \
+    X(slist_free_all)
+
+struct CurlLibrary {
+    bool loaded = false;
+#define CURL_POINTER(name) decltype(&::curl_##name) name = nullptr;
+    CURL_FUNCTIONS(CURL_POINTER)
+#undef CURL_POINTER
+};
+
+template <typename Function> bool Resolve(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+CurlLibrary LoadCurl() {
+    CurlLibrary curl;
+    // Stays loaded: transfers on any thread may use it until the program ends.
+    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    decltype(&::curl_global_init) global_init = nullptr;
+#define CURL_RESOLVE(name) &&Resolve(library, "curl_" #name, curl.name)
+    const bool resolved =
+        library && Resolve(library, "curl_global_init", global_init) CURL_FUNCTIONS(CURL_RESOLVE);
+#undef CURL_RESOLVE
+    if (!resolved) {
+        qCWarning(lcHttp) << "no HTTP transfers: libcurl cannot be loaded:" << dlerror();
+        return curl;
+    }
+    curl.loaded = global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    if (!curl.loaded)
+        qCWarning(lcHttp) << "no HTTP transfers: libcurl cannot be set up";
+    return curl;
+}
+
+// Loaded once, by whichever thread asks first; the others wait for it.
+const CurlLibrary& Curl() {
+    static const CurlLibrary curl = LoadCurl();
+    return curl;
 }
 
 bool IsHttp(const QUrl& url) {
@@ -25,8 +80,11 @@ bool HttpTransfer::RedirectAllowed(const QUrl& from, const QUrl& to) {
     return IsHttp(to) && !(from.scheme() == u"https" && to.scheme() != u"https");
 }
 
+void HttpTransfer::LoadInBackground() {
+    QThreadPool::globalInstance()->start([] { Curl(); });
+}
+
 HttpTransfer::HttpTransfer(QObject* parent) : QObject(parent), timer(new QTimer(this)) {
-    InitCurlOnce();
     timer->setSingleShot(true);
     connect(timer, &QTimer::timeout, this, [this] { Drive(CURL_SOCKET_TIMEOUT, 0); });
 }
@@ -36,12 +94,12 @@ HttpTransfer::~HttpTransfer() {
 }
 
 bool HttpTransfer::Start(const QUrl& url, const Options& options, PieceHandler handler) {
-    if (IsRunning() || !url.isValid() || url.host().isEmpty() || !IsHttp(url))
+    if (IsRunning() || !url.isValid() || url.host().isEmpty() || !IsHttp(url) || !Curl().loaded)
         return false;
     // A multi handle of its own: no connection outlives the transfer, and transfers on
     // different threads share nothing.
-    multi = curl_multi_init();
-    easy = curl_easy_init();
+    multi = Curl().multi_init();
+    easy = Curl().easy_init();
     if (!multi || !easy) {
         Release();
         return false;
@@ -62,39 +120,39 @@ bool HttpTransfer::Start(const QUrl& url, const Options& options, PieceHandler h
     outcome = Outcome::Running;
 
     for (const auto& [name, value] : options.headers)
-        requestHeaders = curl_slist_append(requestHeaders, name + ": " + value);
+        requestHeaders = Curl().slist_append(requestHeaders, name + ": " + value);
 
     const QByteArray address = url.toEncoded();
-    curl_easy_setopt(easy, CURLOPT_URL, address.constData());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, UserAgent.constData());
+    Curl().easy_setopt(easy, CURLOPT_URL, address.constData());
+    Curl().easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders);
+    Curl().easy_setopt(easy, CURLOPT_USERAGENT, UserAgent.constData());
     // Redirects included; OnHeader refuses the step from https down to http.
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
+    Curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    Curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    Curl().easy_setopt(easy, CURLOPT_MAXREDIRS, MaxRedirects);
     // An empty proxy overrides any proxy from the environment.
-    curl_easy_setopt(easy, CURLOPT_PROXY, "");
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    Curl().easy_setopt(easy, CURLOPT_PROXY, "");
+    Curl().easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    Curl().easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!options.caCertificates.isEmpty()) {
         curl_blob trusted{const_cast<char*>(options.caCertificates.constData()),
                           size_t(options.caCertificates.size()), CURL_BLOB_COPY};
-        curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &trusted);
+        Curl().easy_setopt(easy, CURLOPT_CAINFO_BLOB, &trusted);
     }
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(options.timeoutMs));
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer.data());
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpTransfer::OnHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &HttpTransfer::OnBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    Curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    Curl().easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(options.timeoutMs));
+    Curl().easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer.data());
+    Curl().easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpTransfer::OnHeader);
+    Curl().easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    Curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, &HttpTransfer::OnBody);
+    Curl().easy_setopt(easy, CURLOPT_WRITEDATA, this);
 
-    curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &HttpTransfer::OnSocket);
-    curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &HttpTransfer::OnTimer);
-    curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
+    Curl().multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &HttpTransfer::OnSocket);
+    Curl().multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
+    Curl().multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &HttpTransfer::OnTimer);
+    Curl().multi_setopt(multi, CURLMOPT_TIMERDATA, this);
     // Asks for the timer, whose first tick starts the transfer from the event loop.
-    curl_multi_add_handle(multi, easy);
+    Curl().multi_add_handle(multi, easy);
     return true;
 }
 
@@ -155,11 +213,11 @@ size_t HttpTransfer::OnHeader(char* data, size_t size, size_t count, void* self)
     if (line.size() < 9 || qstrnicmp(line.data(), "location:", 9) != 0)
         return length;
     long& status = transfer->lastStatus;
-    curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+    Curl().easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
     if (status < 300 || status > 399)
         return length;
     const char* current = nullptr;
-    curl_easy_getinfo(transfer->easy, CURLINFO_EFFECTIVE_URL, &current);
+    Curl().easy_getinfo(transfer->easy, CURLINFO_EFFECTIVE_URL, &current);
     const QUrl from = QUrl::fromEncoded(current);
     const QUrl to = from.resolved(QUrl::fromEncoded(line.sliced(9).trimmed().toByteArray()));
     if (RedirectAllowed(from, to))
@@ -173,7 +231,7 @@ size_t HttpTransfer::OnBody(char* data, size_t size, size_t count, void* self) {
     const size_t length = size * count;
     if (transfer->contentLength < 0) {
         curl_off_t announced = -1;
-        curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        Curl().easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
         transfer->contentLength = announced;
     }
     transfer->bytesReceived += qint64(length);
@@ -237,7 +295,7 @@ void HttpTransfer::Drive(int socket, int events) {
         return;
     int running = 0;
     insideCurl = true;
-    curl_multi_socket_action(multi, socket, events, &running);
+    Curl().multi_socket_action(multi, socket, events, &running);
     insideCurl = false;
     CheckDone();
 }
@@ -248,11 +306,11 @@ void HttpTransfer::CheckDone() {
         return;
     }
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+    while (CURLMsg* message = Curl().multi_info_read(multi, &left)) {
         if (message->msg != CURLMSG_DONE)
             continue;
         const CURLcode code = message->data.result;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &lastStatus);
+        Curl().easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &lastStatus);
         if (code == CURLE_OK) {
             // The last, shorter piece; a false from the handler changes nothing now.
             if (!partial.isEmpty())
@@ -264,7 +322,7 @@ void HttpTransfer::CheckDone() {
             if (errorText.isEmpty())
                 errorText = QString::fromUtf8(errorBuffer.constData()).trimmed();
             if (errorText.isEmpty())
-                errorText = QString::fromUtf8(curl_easy_strerror(code));
+                errorText = QString::fromUtf8(Curl().easy_strerror(code));
             End(code == CURLE_OPERATION_TIMEDOUT ? Outcome::TimedOut : Outcome::Failed);
         }
         return;
@@ -295,14 +353,15 @@ void HttpTransfer::Release() {
     watches.clear();
     if (easy) {
         if (multi)
-            curl_multi_remove_handle(multi, easy);
-        curl_easy_cleanup(easy);
+            Curl().multi_remove_handle(multi, easy);
+        Curl().easy_cleanup(easy);
         easy = nullptr;
     }
     if (multi) {
-        curl_multi_cleanup(multi);
+        Curl().multi_cleanup(multi);
         multi = nullptr;
     }
-    curl_slist_free_all(requestHeaders);
+    if (requestHeaders)
+        Curl().slist_free_all(requestHeaders);
     requestHeaders = nullptr;
 }

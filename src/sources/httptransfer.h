@@ -54,9 +54,13 @@ public:
     // A running transfer is aborted.
     ~HttpTransfer() override;
 
+    // Loads libcurl on a worker thread, so the first transfer need not wait for it on its own
+    // thread. Without it the library is loaded by the first Start.
+    static void LoadInBackground();
+
     // Starts the transfer and returns at once; finished follows from the event loop. False,
-    // with nothing started and no signal, while a transfer runs or when the URL is not an http
-    // or https URL with a host.
+    // with nothing started and no signal, while a transfer runs, when the URL is not an http
+    // or https URL with a host, or when libcurl cannot be loaded.
     bool Start(const QUrl& url, const Options& options, PieceHandler onPiece);
     // Ends a running transfer at once and closes its connection; finished is not emitted.
     void Abort();

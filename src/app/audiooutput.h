@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The audio stream the alarm writes its tones into. It lives in a module of its own, loaded
+// when the first series is asked for, so a program whose alarm never sounds neither loads nor
+// links the audio libraries.
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+    // Mono 16-bit samples at the rate it was opened with.
+    virtual qint64 Write(const char* data, qint64 size) = 0;
+    virtual qint64 BytesFree() const = 0;
+    // False when the stream has run dry or not yet started.
+    virtual bool Playing() const = 0;
+};
+
+// The module's one entry point: a stream on the default output device with bufferMs queued at
+// most, or null when there is no device to play on.
+using OpenAudioOutputFunction = AudioOutput* (*)(int sampleRate, int bufferMs);
+inline constexpr char AudioModuleName[] = "qzrate-sound.so";
+inline constexpr char OpenAudioOutputSymbol[] = "OpenAudioOutput";

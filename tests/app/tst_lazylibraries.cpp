@@ -1,0 +1,40 @@
+#include "app/alarmsound.h"
+#include "sources/httptransfer.h"
+
+#include <QFile>
+#include <QTest>
+
+// The audio libraries and libcurl are loaded when first needed, not with the program: they
+// cost its start and some megabytes that a window whose alarm never sounds has no use for.
+class TestLazyLibraries : public QObject {
+    Q_OBJECT
+
+    static bool Mapped(const char* library) {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+    }
+
+private slots:
+    // The module is found through the run path in the build tree; with no sound server to
+    // reach, the alarm stays silent once loaded.
+    void audioWithTheFirstSeries() {
+        qputenv("PULSE_SERVER", "unix:/nonexistent/native");
+        AlarmSound sound;
+        QVERIFY(!Mapped("libQt6Multimedia"));
+        QTest::ignoreMessage(QtWarningMsg, "no audio device: the alarm stays silent");
+        sound.Play(Sweep::Rising);
+        QVERIFY(Mapped("/qzrate-sound.so"));
+        QVERIFY(Mapped("libQt6Multimedia"));
+        QVERIFY(!sound.Busy());
+    }
+
+    void curlInTheBackground() {
+        HttpTransfer transfer;
+        QVERIFY(!Mapped("libcurl"));
+        HttpTransfer::LoadInBackground();
+        QTRY_VERIFY(Mapped("libcurl.so.4"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLazyLibraries)
+#include "tst_lazylibraries.moc"
