@@ -17,10 +17,10 @@ void TestCommandLine::optionsEndTheProgram_data() {
     QTest::addColumn<QByteArray>("standardOutput");
     QTest::addColumn<QByteArray>("standardError");
 
-    const QByteArray usage = "Usage: qzrate [options]";
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QByteArray();
-    QTest::newRow("-h") << QStringList{"-h"} << 0 << usage << QByteArray();
-    QTest::newRow("--help-all") << QStringList{"--help-all"} << 0 << usage << QByteArray();
+    const QByteArray help = "Usage: qzrate [options]\nKeeps the US dollar rate in euros in view.";
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << help << QByteArray();
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << help << QByteArray();
+    QTest::newRow("--help-all") << QStringList{"--help-all"} << 0 << help << QByteArray();
     QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("qzRate 1.02\n")
                                << QByteArray();
     QTest::newRow("-v") << QStringList{"-v"} << 0 << QByteArray("qzRate 1.02\n") << QByteArray();

@@ -267,6 +267,15 @@ private slots:
         QCOMPARE(reading.DateTimeText, Earlier().DateTimeText);
     }
 
+    // A page that starts with the key still gives its rate.
+    void d2eKeyAtThePageStart() {
+        RateReading reading = Earlier();
+        const QString page = QStringLiteral("ratesC1Value\">0,9241</p>") + QString(200, u' ');
+        ReadD2ERate(reading, Page(page), ReadingTime, Regional(u','));
+        QCOMPARE(reading.RateText, QStringLiteral("0,9241"));
+        QCOMPARE(reading.CurrentRate, 0.9241);
+    }
+
     // A weekday reading leaves its base for the weekend's readings.
     void iexBaseCarriesToD2E() {
         RateReading reading = Earlier();
