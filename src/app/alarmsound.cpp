@@ -17,7 +17,7 @@ constexpr int BytesPerSample = 2;
 // The module is found through the program's library path (its run path), in the build tree and
 // in the installed package alike. It stays loaded: the sink it makes lives as long as we do.
 OpenAudioOutputFunction LoadAudioModule() {
-    void* module = dlopen(AudioModuleName, RTLD_NOW | RTLD_LOCAL);
+    void* module = dlopen(QZRATE_SOUND_MODULE, RTLD_NOW | RTLD_LOCAL);
     if (!module) {
         qCWarning(lcAlarm) << "no audio module:" << dlerror();
         return nullptr;

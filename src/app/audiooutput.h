@@ -16,7 +16,8 @@ public:
 };
 
 // The module's one entry point: a stream on the default output device with bufferMs queued at
-// most, or null when there is no device to play on.
-using OpenAudioOutputFunction = AudioOutput* (*)(int sampleRate, int bufferMs);
-inline constexpr char AudioModuleName[] = "qzrate-sound.so";
+// most, or null when there is no device to play on. The program looks it up by name in the
+// loaded module and never links it.
+extern "C" AudioOutput* OpenAudioOutput(int sampleRate, int bufferMs);
+using OpenAudioOutputFunction = decltype(&OpenAudioOutput);
 inline constexpr char OpenAudioOutputSymbol[] = "OpenAudioOutput";
