@@ -2,7 +2,7 @@
 
 #include "app/tones.h"
 
-#include <dlfcn.h>
+#include "support/modules.h"
 
 namespace {
 
@@ -14,15 +14,13 @@ constexpr int FeedMs = 20;
 constexpr int LeadMs = 50;
 constexpr int BytesPerSample = 2;
 
-// The module is found through the program's library path (its run path), in the build tree and
-// in the installed package alike. It stays loaded: the sink it makes lives as long as we do.
-OpenAudioOutputFunction LoadAudioModule() {
-    void* module = dlopen(QZRATE_SOUND_MODULE, RTLD_NOW | RTLD_LOCAL);
-    if (!module) {
-        qCWarning(lcAlarm) << "no audio module:" << dlerror();
-        return nullptr;
-    }
-    return reinterpret_cast<OpenAudioOutputFunction>(dlsym(module, OpenAudioOutputSymbol));
+// The module stays loaded: the sink it makes lives as long as we do.
+AudioModule* LoadAudioModule() {
+    QString error;
+    auto* module = LoadModuleAs<AudioModule>(QStringLiteral(QZRATE_SOUND_MODULE), &error);
+    if (!module)
+        qCWarning(lcAlarm) << "no audio module:" << error;
+    return module;
 }
 
 } // namespace
@@ -58,8 +56,8 @@ bool AlarmSound::OpenSink() {
         return true;
     if (NoDevice)
         return false;
-    if (const OpenAudioOutputFunction open = LoadAudioModule())
-        Sink.reset(open(SampleRate, BufferMs));
+    if (AudioModule* module = LoadAudioModule())
+        Sink.reset(module->OpenAudioOutput(SampleRate, BufferMs));
     if (!Sink) {
         qCWarning(lcAlarm) << "no audio device: the alarm stays silent";
         NoDevice = true;

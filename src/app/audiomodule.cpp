@@ -26,9 +26,18 @@ private:
     QIODevice* Output;
 };
 
+class SinkModule : public QObject, public AudioModule {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID AudioModule_iid)
+    Q_INTERFACES(AudioModule)
+
+public:
+    AudioOutput* OpenAudioOutput(int sampleRate, int bufferMs) override;
+};
+
 } // namespace
 
-extern "C" Q_DECL_EXPORT AudioOutput* OpenAudioOutput(int sampleRate, int bufferMs) {
+AudioOutput* SinkModule::OpenAudioOutput(int sampleRate, int bufferMs) {
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull())
         return nullptr;
@@ -43,3 +52,5 @@ extern "C" Q_DECL_EXPORT AudioOutput* OpenAudioOutput(int sampleRate, int buffer
         return nullptr;
     return new SinkOutput(std::move(sink), output);
 }
+
+#include "audiomodule.moc"

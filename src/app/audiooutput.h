@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QtPlugin>
 
 // The audio stream the alarm writes its tones into. It lives in a module of its own, loaded
 // when the first series is asked for, so a program whose alarm never sounds neither loads nor
@@ -15,9 +15,14 @@ public:
     virtual bool Playing() const = 0;
 };
 
-// The module's one entry point: a stream on the default output device with bufferMs queued at
-// most, or null when there is no device to play on. The program looks it up by name in the
-// loaded module and never links it.
-extern "C" AudioOutput* OpenAudioOutput(int sampleRate, int bufferMs);
-using OpenAudioOutputFunction = decltype(&OpenAudioOutput);
-inline constexpr char OpenAudioOutputSymbol[] = "OpenAudioOutput";
+// The module's root object: the program loads it (support/modules.h) and never links it.
+class AudioModule {
+public:
+    virtual ~AudioModule() = default;
+    // A stream on the default output device with bufferMs queued at most, or null when there
+    // is no device to play on.
+    virtual AudioOutput* OpenAudioOutput(int sampleRate, int bufferMs) = 0;
+};
+
+#define AudioModule_iid "nl.qzrate.AudioModule/1"
+Q_DECLARE_INTERFACE(AudioModule, AudioModule_iid)
