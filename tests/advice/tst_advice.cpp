@@ -135,7 +135,8 @@ void TestAdvice::advice_data() {
         << "0,0001 0,0001";
     QTest::newRow("buy of exactly the buy quantity is firm")
         << QStringList{"50", "50", "0", "0", "0", "2", "0", "2"} << 0.5 << ",."
-        << " Handel-advies: Kopen: 2 (2,0000) stuks" << true << " Bij 0,5000 Kopen: 2 (2,0000) stuks"
+        << " Handel-advies: Kopen: 2 (2,0000) stuks" << true
+        << " Bij 0,5000 Kopen: 2 (2,0000) stuks"
         << " Bij 1,5000 Verkopen: 1 (0,6667) stuks"
         << "1,5000 0,5000";
     QTest::newRow("no change at all is firm")
@@ -171,11 +172,10 @@ void TestAdvice::advice_data() {
         << " Handel-advies: Kopen: 0 (0,0100) stuks" << true << ""
         << ""
         << "0,0000 0,0000";
-    QTest::newRow("buy of exactly 0.001")
-        << Edits("0,001", "0") << 1.0 << ",."
-        << " Handel-advies: Kopen: 0 (0,0010) stuks" << true << ""
-        << ""
-        << "0,0000 0,0000";
+    QTest::newRow("buy of exactly 0.001") << Edits("0,001", "0") << 1.0 << ",."
+                                          << " Handel-advies: Kopen: 0 (0,0010) stuks" << true << ""
+                                          << ""
+                                          << "0,0000 0,0000";
     QTest::newRow("tiny sale keeps the sign of its exact part only")
         << Edits("-0,0004", "0") << 1.0 << ",."
         << " Handel-advies: Kopen: 0 (-0,00) stuks" << true << ""

@@ -186,8 +186,10 @@ void TestOptionsForm::negativePositionBecomesTen_data() {
     QTest::addColumn<QString>("top");
     QTest::addColumn<QString>("left");
     QTest::addColumn<QPoint>("placed");
-    QTest::newRow("top 0 stays, left negative") << "0" << "-400" << QPoint(10, 0);
-    QTest::newRow("top negative, left 0 stays") << "-3" << "0" << QPoint(0, 10);
+    QTest::newRow("top 0 stays, left negative") << "0"
+                                                << "-400" << QPoint(10, 0);
+    QTest::newRow("top negative, left 0 stays") << "-3"
+                                                << "0" << QPoint(0, 10);
 }
 
 void TestOptionsForm::negativePositionBecomesTen() {
@@ -308,9 +310,10 @@ void TestOptionsForm::okAppliesAndStoresEverything() {
     QVERIFY(applied.AlarmOn && !applied.SoundOn && !applied.UpdatesOn);
     QVERIFY(!Main->UpdateTimer.isActive());
     QCOMPARE(Main->DownloadTimer.interval(), 45000);
-    const Values stored{{"ConfigTop", "33"},     {"ConfigLeft", "77"},      {"DownloadTimer Aan", "1"},
-                        {"Aantal seconden", "45"}, {"Alarm Aan", "1"},      {"Geluid Aan", "0"},
-                        {"Updates Aan", "0"},      {"Normale Modus", "0"}};
+    const Values stored{{"ConfigTop", "33"},        {"ConfigLeft", "77"},
+                        {"DownloadTimer Aan", "1"}, {"Aantal seconden", "45"},
+                        {"Alarm Aan", "1"},         {"Geluid Aan", "0"},
+                        {"Updates Aan", "0"},       {"Normale Modus", "0"}};
     for (const auto& [name, value] : stored)
         QCOMPARE(Store().ReadString(name, QString()), value);
 }

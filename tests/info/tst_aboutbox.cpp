@@ -218,7 +218,7 @@ void TestAboutBox::authorPageAndBack() {
 
 void TestAboutBox::refusals_data() {
     QTest::addColumn<QString>("language");
-    QTest::addColumn<bool>("mail"); // else the home page
+    QTest::addColumn<bool>("mail");    // else the home page
     QTest::addColumn<bool>("webForm"); // the desktop's mail handler is the generic one
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("line1");

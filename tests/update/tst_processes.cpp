@@ -84,7 +84,10 @@ void TestProcesses::terminateAll() {
     QCOMPARE(report.searches, searches);
     QCOMPARE(report.terminated, searches - 1);
     for (size_t i = 0; i < processes.size(); ++i) {
-        QCOMPARE(processes[i]->waitForFinished(stopped[i] ? 5000 : 200), stopped[i]);
+        // The end may have been seen already while the events were served.
+        QCOMPARE(processes[i]->state() == QProcess::NotRunning ||
+                     processes[i]->waitForFinished(stopped[i] ? 5000 : 200),
+                 stopped[i]);
         processes[i]->kill();
         processes[i]->waitForFinished();
     }
@@ -99,7 +102,7 @@ void TestProcesses::replacedExecutableStillMatches() {
     // A new file in its place does not hide the old process.
     CopySleep(QStringLiteral("f/qzRate_Sched"));
     QCOMPARE(TerminateAll(path).terminated, 1);
-    QVERIFY(process->waitForFinished(5000));
+    QTRY_COMPARE(process->state(), QProcess::NotRunning);
 }
 
 void TestProcesses::survivorBoundsTheSearches() {
@@ -127,7 +130,8 @@ void TestProcesses::theEventLoopRunsWhileProcessesEnd() {
         QElapsedTimer sinceTick;
         QTimer ticker;
         ticker.setTimerType(Qt::PreciseTimer);
-        connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
+        connect(&ticker, &QTimer::timeout,
+                [&] { longest = std::max(longest, sinceTick.restart()); });
         ticker.start(1);
         sinceTick.start();
         QCOMPARE(TerminateAll(path).terminated, 5);
