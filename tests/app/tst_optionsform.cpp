@@ -316,6 +316,9 @@ void TestOptionsForm::okAppliesAndStoresEverything() {
                         {"Updates Aan", "0"},       {"Normale Modus", "0"}};
     for (const auto& [name, value] : stored)
         QCOMPARE(Store().ReadString(name, QString()), value);
+    Options->RadioNormal->click();
+    Options->BtnOK->click();
+    QCOMPARE(Main->height(), 125);
 }
 
 // Applying a value a timer already has changes nothing: its count goes on.

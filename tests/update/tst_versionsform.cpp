@@ -257,6 +257,7 @@ void TestVersionsForm::autoCheckIsSilentUnlessAdvised() {
         QCOMPARE(lines->at(1), QString("Update is advised"));
         QCOMPARE(form->BtnExit->text(), QString("Download Later"));
         QCOMPARE(form->InstallerName, QString("qzRate103.exe"));
+        QCOMPARE(form->DownloadBase, server->Url());
         QCOMPARE(form->InstallerSizeKB, 1400);
     }
 }
@@ -287,6 +288,8 @@ void TestVersionsForm::systemFolderOffersNoDownload() {
                           "The Download Name is qzRate103.exe", "",
                           "Update through your system's package manager."}));
     QVERIFY(!downloadVisible);
+    // Both buttons are back once the dialog closed.
+    QVERIFY(form->BtnDownload->isVisibleTo(form.get()));
 }
 
 void TestVersionsForm::secondCheckIsIgnored() {
@@ -353,6 +356,8 @@ void TestVersionsForm::download() {
     const QStringList files =
         QDir(dir->filePath("new/downloads")).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(files, ok ? QStringList{"qzRate103.exe"} : QStringList{});
+    // A failure shows nothing.
+    QCOMPARE(form->Lines().isEmpty(), !ok);
     if (ok) {
         QCOMPARE(QFileInfo(dir->filePath("new/downloads/qzRate103.exe")).size(),
                  answer.body.size());
