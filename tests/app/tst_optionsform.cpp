@@ -178,6 +178,9 @@ void TestOptionsForm::emptyStoreCentresTheDialog() {
     CreateWindows();
     QCOMPARE(Options->windowTitle(), QStringLiteral("qzRate - Instellingen"));
     QCOMPARE(Options->size(), QSize(517, 273));
+    QCOMPARE(Options->palette().color(QPalette::Window), QColor(255, 255, 227));
+    QVERIFY(Options->BtnOK->styleSheet().contains("#ffffe3") &&
+            Options->BtnCheck->styleSheet().contains("#ffff88"));
     const QSize screen = QGuiApplication::primaryScreen()->size();
     QCOMPARE(Options->pos(), QPoint((screen.width() - 517) / 2, (screen.height() - 273) / 2));
 }
@@ -210,7 +213,8 @@ void TestOptionsForm::downloadCheckActsAtOnce() {
     QVERIFY(!Options->SecondsEdit->isEnabled());
     QVERIFY(!Options->Label2->isEnabled() && !Options->Label3->isEnabled());
     QVERIFY(Options->Label1->isEnabled());
-    Options->SecondsEdit->setValue(60);
+    Options->SecondsEdit->setValue(55);
+    Options->SecondsEdit->stepBy(1);
     Options->DownloadCheck->click();
     QVERIFY(Main->DownloadTimer.isActive());
     QCOMPARE(Main->DownloadTimer.interval(), 60000);

@@ -61,6 +61,7 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
     // Works the dialog as a user would once it shows the advice.
     QStringList advice;
     int gaugeAtEnd = -1;
+    bool installFocused = false;
     bool acting = false;
     QTimer user;
     connect(&user, &QTimer::timeout, this, [&] {
@@ -70,6 +71,7 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
         advice = form.Lines();
         form.BtnDownload->click();
         gaugeAtEnd = form.Gauge1->value() == form.Gauge1->maximum() ? form.Gauge1->value() : -1;
+        installFocused = form.BtnExit->hasFocus();
         form.BtnExit->click();
     });
     user.start(10);
@@ -79,6 +81,7 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
              (QStringList{"", "Update is advised", "", "Your current version is versie 1.02",
                           "The latest version is 1.03b", "The Download Name is qzRate103.run"}));
     QCOMPARE(gaugeAtEnd, form.InstallerSizeKB);
+    QVERIFY(installFocused);
     QCOMPARE(form.ReceivedKB, 3);
     QCOMPARE(publisher.Log(), (QStringList{"GET /versions.dat", "GET /qzRate103.run"}));
     QCOMPARE(closed.size(), 1);

@@ -271,6 +271,11 @@ void TestVersionsForm::placement() {
     QPoint second;
     Shown([&] { form->ManualCheck(400, 300, 300, 500); }, [&] { first = form->pos(); });
     Shown([&] { form->ManualCheck(400, 300, 301, 501); }, [&] { second = form->pos(); });
+    QCOMPARE(form->windowTitle(), QString("qzRate - Update"));
+    QCOMPARE(form->size(), QSize(428, 253));
+    QCOMPARE(form->palette().color(QPalette::Window), QColor(255, 255, 227));
+    QVERIFY(form->BtnExit->styleSheet().contains("#ffffe3") &&
+            form->BtnDownload->styleSheet().contains("#ffff88"));
     const QSize size = form->frameGeometry().size();
     QCOMPARE(first, QPoint(100 + (395 - size.width()) / 2, 50 + (178 - size.height()) / 2));
     QCOMPARE(second, QPoint(300 + (501 - size.width()) / 2, 400 + (301 - size.height()) / 2));
@@ -343,6 +348,7 @@ void TestVersionsForm::download() {
     form->DownloadFolderPath = dir->filePath("new/downloads/");
     form->DownloadName = "qzRate103.exe";
     form->InstallerSizeKB = sizeKB;
+    QVERIFY(form->Gauge1->isHidden());
     form->BtnDownloadClick();
     QCOMPARE(form->ReceivedKB, receivedKB);
     QCOMPARE(server->Requests().first().Path(), QByteArray("/qzRate103.exe"));
