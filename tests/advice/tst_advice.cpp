@@ -268,10 +268,12 @@ void TestAdvice::noAdvice() {
 void TestAdvice::typedAggressionCountsAtOnce() {
     TradingParameters p;
     ComputeTradingLevels(p, Texts(DesignEdits));
-    const std::optional<AdviceTexts> texts = ShowAdvice(p, 0.9027, "0,5", "0,5", u',', u'.');
-    QVERIFY(texts);
-    QCOMPARE(texts->AdviesLabel, QStringLiteral(" Handel-advies: Verkopen: 304 (303,7341) stuks"));
-    QCOMPARE(texts->VerkoopLabel, QStringLiteral(" Bij 0,8482 Verkopen: 177 (177,1678) stuks"));
+    const std::optional<AdviceTexts> sale = ShowAdvice(p, 0.9027, "0,5", "0,5", u',', u'.');
+    const std::optional<AdviceTexts> buy = ShowAdvice(p, 0.81, "0,5", "0,5", u',', u'.');
+    QVERIFY(sale && buy);
+    QCOMPARE(sale->AdviesLabel, QStringLiteral(" Handel-advies: Verkopen: 304 (303,7341) stuks"));
+    QCOMPARE(buy->AdviesLabel, QStringLiteral(" Verandering te klein;  Kopen: 85 (85,41) stuks"));
+    QCOMPARE(sale->VerkoopLabel, QStringLiteral(" Bij 0,8482 Verkopen: 177 (177,1678) stuks"));
 }
 
 QTEST_APPLESS_MAIN(TestAdvice)

@@ -328,11 +328,12 @@ void TestOptionsForm::okAppliesAndStoresEverything() {
 // Applying a value a timer already has changes nothing: its count goes on.
 void TestOptionsForm::unchangedSettingsKeepTheTimersCounting() {
     CreateWindows();
-    QTRY_VERIFY(Main->DownloadTimer.remainingTime() < 29900);
+    // A second into the counts, so that a restart shows whatever the timers' clock lags.
+    QTRY_VERIFY(Main->DownloadTimer.remainingTime() < 29000);
     for (TClrBtn* button : {Options->BtnOK, Options->BtnCancel}) {
         button->click();
-        QVERIFY(Main->DownloadTimer.remainingTime() < 29900);
-        QVERIFY(Main->UpdateTimer.remainingTime() < 59900);
+        QVERIFY(Main->DownloadTimer.remainingTime() < 29500);
+        QVERIFY(Main->UpdateTimer.remainingTime() < 59500);
     }
 }
 
