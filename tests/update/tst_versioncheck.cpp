@@ -79,6 +79,10 @@ void TestVersionCheck::checkVersion_data() {
         << 1 << List("qzRate,qzRate102.exe,a,7\r\n") << "versie 1.02a" << C::UpToDate
         << "qzRate102.exe"
         << "1.02a" << 7;
+    QTest::newRow("only the first character of field 3")
+        << 1 << List("qzRate,qzRate102.exe,ab,7\r\n") << "versie 1.02a" << C::UpToDate
+        << "qzRate102.exe"
+        << "1.02a" << 7;
     QTest::newRow("same digits, older letter") << 1 << List("qzRate,qzRate102.exe,a,7\r\n")
                                                << "versie 1.02b" << C::UpToDate << "qzRate102.exe"
                                                << "1.02a" << 7;
