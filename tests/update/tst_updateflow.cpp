@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 // The whole update against the demo publisher on loopback: "Check nu" in the settings dialog,
@@ -69,6 +70,7 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
             return;
         acting = true;
         advice = form.Lines();
+        form.Memo1->setFocus();
         form.BtnDownload->click();
         gaugeAtEnd = form.Gauge1->value() == form.Gauge1->maximum() ? form.Gauge1->value() : -1;
         installFocused = form.BtnExit->hasFocus();
