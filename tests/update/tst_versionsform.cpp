@@ -222,6 +222,7 @@ void TestVersionsForm::manualCheckShowsTheOutcome() {
     if (downloadOffered)
         QCOMPARE(downloadCaption, QString(dutch ? "Start Downloaden" : "Start Downloading"));
     QCOMPARE(form->BtnExit->text(), exitCaption);
+    QCOMPARE(form->InstallerName, QString(downloadOffered ? "qzRate103.exe" : ""));
     // The exit button only closes: an installer runs only after this showing's own download.
     QCOMPARE(form->result(), int(QDialog::Accepted));
     QCOMPARE(ended, 0);
@@ -537,34 +538,48 @@ void TestVersionsForm::installerThatCannotStart() {
     QVERIFY(form->isVisible());
 }
 
-// A second "Check nu" while a check runs shows the dialog at once, and the running check's
-// outcome takes the place of its line in that same showing.
+// "Check nu" while the automatic check waits for its list shows the dialog at once, and the
+// check's outcome takes the place of its line in that same showing, even while the settings
+// dialog it was asked from is still open.
 void TestVersionsForm::checkNuWhileACheckRunsShowsItsOutcome() {
     server->Enqueue({.body = "qzRate,qzRate103.exe,b,1400\r\n" + Padding, .delayMs = 1000});
+    form->InstallerReady = true;
     ShowCounter showings;
     form->installEventFilter(&showings);
+    QDialog settings;
     int waits = 0;
     QStringList waiting;
+    bool readyWhileWaiting = true;
     connect(form.get(), &TVersionsForm::waitStarted, this, [&] {
         // The second wait is the one for the list.
         if (++waits == 2)
-            QTimer::singleShot(0, form.get(), [&] {
-                form->ManualCheck(0, 0, 300, 500);
-                waiting = form->Lines();
+            QTimer::singleShot(0, &settings, [&] {
+                QTimer::singleShot(0, form.get(), [&] {
+                    form->ManualCheck(0, 0, 300, 500);
+                    waiting = form->Lines();
+                    readyWhileWaiting = form->InstallerReady;
+                });
+                settings.exec();
             });
     });
     QStringList outcome;
+    bool settingsOpen = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
         if (form->isVisible() && form->Lines() != waiting) {
             outcome = form->Lines();
+            settingsOpen = settings.isVisible();
             form->reject();
+            settings.reject();
         }
     });
     watch.start(10);
-    form->ManualCheck(0, 0, 300, 500);
+    QTimer::singleShot(10000, &settings, &QDialog::reject);
+    form->AutoCheck();
     QCOMPARE(waiting, (QStringList{"", "A check is already running."}));
+    QVERIFY(!readyWhileWaiting);
     QCOMPARE(outcome, AdvisedLines);
+    QVERIFY(settingsOpen);
     QCOMPARE(showings.Count, 1);
     QCOMPARE(server->RequestCount(), 1);
 }
