@@ -2,7 +2,7 @@
 // runs through each scenario and the longest gap between its ticks is printed.
 //
 //   bench_stall [SCENARIO...]   (all when none is named; each the median of three runs)
-#include "app/alarmsound.h"
+#include "alarm/alarmsound.h"
 #include "app/refreshcycle.h"
 #include "history/historyservice.h"
 #include "server/ratepages.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "advice/advice.h"
-#include "app/alarm.h"
-#include "app/alarmnotice.h"
-#include "app/alarmsound.h"
+#include "alarm/alarm.h"
+#include "alarm/alarmnotice.h"
+#include "alarm/alarmsound.h"
 #include "app/deltahistory.h"
 #include "app/refreshcycle.h"
 #include "settings/mainwindowcontrols.h"

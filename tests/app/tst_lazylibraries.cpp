@@ -1,4 +1,4 @@
-#include "app/alarmsound.h"
+#include "alarm/alarmsound.h"
 #include "sources/httptransfer.h"
 
 #include <QFile>

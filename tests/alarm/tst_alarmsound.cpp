@@ -1,4 +1,4 @@
-#include "app/alarmsound.h"
+#include "alarm/alarmsound.h"
 #include "privatepulse.h"
 #include "sinefit.h"
 

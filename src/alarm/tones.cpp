@@ -1,4 +1,4 @@
-#include "app/tones.h"
+#include "alarm/tones.h"
 
 #include <cmath>
 #include <numbers>

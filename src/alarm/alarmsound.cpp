@@ -1,6 +1,6 @@
-#include "app/alarmsound.h"
+#include "alarm/alarmsound.h"
 
-#include "app/tones.h"
+#include "alarm/tones.h"
 
 #include "support/modules.h"
 

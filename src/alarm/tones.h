@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/alarm.h"
+#include "alarm/alarm.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "app/alarmnotice.h"
+#include "alarm/alarmnotice.h"
 
 #include "support/texthelpers.h"
 

@@ -1,6 +1,6 @@
 // The alarm's audio stream on Qt Multimedia, built as a module that the program loads on first
 // use.
-#include "app/audiooutput.h"
+#include "alarm/audiooutput.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/alarm.h"
-#include "app/audiooutput.h"
+#include "alarm/alarm.h"
+#include "alarm/audiooutput.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "app/tones.h"
+#include "alarm/tones.h"
 #include "sinefit.h"
 
 #include <QTest>

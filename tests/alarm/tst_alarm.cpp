@@ -1,4 +1,4 @@
-#include "app/alarm.h"
+#include "alarm/alarm.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "app/alarm.h"
+#include "alarm/alarm.h"
 
 Q_LOGGING_CATEGORY(lcAlarm, "qzrate.alarm")
 
