@@ -61,8 +61,9 @@ bool ReadingStore::Open(const QDateTime& now, bool checkFirst) {
     if (Ready)
         return true;
     MovedAsidePath.clear();
-    if (!QSqlDatabase::contains(Connection))
+    if (!QSqlDatabase::contains(Connection)) {
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Connection).setDatabaseName(Path);
+    }
     if (checkFirst && QFileInfo::exists(Path) && !Check() && !MoveAside(now))
         return false;
     Database().setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
