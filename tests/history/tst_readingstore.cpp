@@ -91,7 +91,10 @@ private slots:
                               Good(first + 120000, 0.9100), Failed(first + 180000),
                               Good(first + Slice - 1, 0.9250), Failed(cutoff - Slice + 5),
                               Good(cutoff, 0.9400), Failed(cutoff + 1)}));
-        // Another day of slices that stays out of the fold.
+        CandleFolder oneSlice;
+        oneSlice.Add(first, 0.92);
+        oneSlice.Add(first + Slice - 1, 0.93);
+        QCOMPARE(oneSlice.Take().size(), 1);
         int folded = 0;
         for (int n; (n = store.FoldSome(Now.toMSecsSinceEpoch())) > 0;)
             folded += n;
