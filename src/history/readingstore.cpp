@@ -81,15 +81,11 @@ bool ReadingStore::Check() {
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
         return !IsDamage(db.lastError());
+    // Open() opens the connection again, read-write, afterwards.
     QSqlQuery check(db);
-    bool whole = false;
-    if (check.exec(QStringLiteral("PRAGMA quick_check")))
-        whole = check.next() && check.value(0).toString() == u"ok";
-    else
-        whole = !IsDamage(check.lastError());
-    check.finish();
-    db.close();
-    return whole;
+    if (!check.exec(QStringLiteral("PRAGMA quick_check")))
+        return !IsDamage(check.lastError());
+    return check.next() && check.value(0).toString() == u"ok";
 }
 
 bool ReadingStore::MoveAside(const QDateTime& now) {
@@ -164,7 +160,6 @@ int ReadingStore::FoldSome(qint64 nowMs) {
         return 0;
     // A day of slices at a time, so new readings never wait long behind a fold.
     const qint64 upTo = std::min(cutoff, CandleStart(query.value(0).toLongLong()) + DayMs);
-    query.finish();
 
     if (!db.transaction())
         return FoldFailed(db.lastError().text());
@@ -178,7 +173,6 @@ int ReadingStore::FoldSome(qint64 nowMs) {
         if (!query.value(1).isNull())
             folder.Add(query.value(0).toLongLong(), query.value(1).toDouble());
     }
-    query.finish();
     if (ok) {
         query.prepare(QStringLiteral("DELETE FROM readings WHERE t < ?"));
         query.bindValue(0, upTo);

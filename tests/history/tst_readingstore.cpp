@@ -101,12 +101,45 @@ private slots:
         QCOMPARE(folded, 6);
         QCOMPARE(Candles(store), (QList<Candle>{{first, 0.92, 0.93, 0.91, 0.925, 4}}));
         QCOMPARE(store.ReadingCount(), 2);
+        QCOMPARE(store.CandleCount(), 1);
         QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), 0);
 
         // A reading that comes late into a folded slice merges with its candle.
         QVERIFY(store.Append({Good(first + 30000, 0.9500), Good(first + 40000, 0.9000)}));
         QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), 2);
         QCOMPARE(Candles(store), (QList<Candle>{{first, 0.92, 0.95, 0.90, 0.90, 6}}));
+    }
+
+    // A write or a fold that fails leaves the file as it was and says why; the next works.
+    void failuresChangeNothing_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("read only") << "PRAGMA query_only=1"
+                                   << "cannot fold";
+        QTest::newRow("no candles") << "ALTER TABLE candles RENAME TO c"
+                                    << "cannot fold";
+        QTest::newRow("no readings") << "ALTER TABLE readings RENAME TO r"
+                                     << "cannot fold";
+    }
+    void failuresChangeNothing() {
+        QFETCH(QString, statement);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        ReadingStore store(dir.filePath("h.sqlite"), "fail");
+        QVERIFY(store.Open(Now));
+        const qint64 old = FoldCutoff(Now.toMSecsSinceEpoch()) - Slice;
+        QVERIFY(store.Append({Good(old, 0.9), Good(old + 1, 0.91)}));
+        QSqlQuery query(store.Database());
+        QVERIFY(query.exec(statement));
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), -1);
+        QVERIFY2(store.Error().startsWith(error), qPrintable(store.Error()));
+        if (statement.startsWith("PRAGMA")) {
+            QVERIFY(!store.Append({Good(old + 2, 0.92)}));
+            QVERIFY(query.exec("PRAGMA query_only=0"));
+            QVERIFY(store.Append({Good(old + 3, 0.93)}));
+            QCOMPARE(store.ReadingCount(), 3);
+            QCOMPARE(store.CandleCount(), 0);
+        }
     }
 
     void damagedFileMovedAside_data() {
