@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
     DesktopNotifier notifier(QDBusConnection::sessionBus(),
                              DesktopNotifier::EnabledIn(ServiceConfigPath()));
     mainForm.Notifier = &notifier;
+    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &mainForm,
+                     &TMainForm::SilenceAlarm);
     QObject::connect(&instance, &SingleInstance::Activated, &mainForm, [&mainForm] {
         mainForm.setWindowState(mainForm.windowState() & ~Qt::WindowMinimized);
         mainForm.show();

@@ -3,6 +3,7 @@
 #include "advice/advice.h"
 #include "alarm/alarm.h"
 #include "alarm/alarmnotice.h"
+#include "alarm/alarmsilence.h"
 #include "alarm/alarmsound.h"
 #include "app/deltahistory.h"
 #include "app/refreshcycle.h"
@@ -75,6 +76,8 @@ public:
     void BeepFalling();
     void MaxTimerTimer();
     void MinTimerTimer();
+    // A click on the arrow or the notification's action: silences an alarm that sounds.
+    void SilenceAlarm();
     void LeesOrvaneClick();
     // The reading, the levels and the advice in a row; an error of the reading goes to the
     // general error handler and ends the row.
@@ -125,6 +128,7 @@ public:
     TradingParameters Trading;
     AlarmSound Sound;
     AlarmNotices Notices;
+    AlarmSilence Silence;
 
     QFrame* PanelMain;
     QLabel* Label4;
@@ -201,9 +205,15 @@ private:
     std::array<QLineEdit*, 8> ParameterEdits() const;
     // Starts or stops a timer only when its state changes, so a running count goes on.
     static void SetTimerRunning(QTimer& timer, bool running);
+    // Where the alarm arrows lie on the screen, whether one shows or not.
+    QRect ArrowSpot() const;
+    void ShowSilence();
 
     SettingsStore Store;
     QImage DeltaImage;
     // A timer tick shows the hourglass until its reading is done.
     bool WaitCursorShown = false;
+    // The last left-button press in screen coordinates, and the arrows' spot then.
+    QPoint PressAt;
+    QRect PressSpot;
 };

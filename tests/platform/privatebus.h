@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QProcess>
 #include <QStringList>
@@ -37,7 +38,9 @@ private:
     QByteArray Address;
 };
 
-// The receiving end of the desktop's notifications, keeping what it was asked to show.
+// The receiving end of the desktop's notifications, keeping what it was asked to show and
+// close. It offers actions, and the user's choice of one is played by InvokeAction. A mute one
+// never answers.
 class FakeNotifications : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -51,23 +54,47 @@ public:
         QString body;
         QVariantMap hints;
         int expireTimeout;
+        QStringList actions;
     };
 
     // Registers itself on the bus; false when the name or the object is taken.
     bool Register(QDBusConnection bus) {
+        Bus = bus;
         return bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
                                   QDBusConnection::ExportAllSlots) &&
                bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
     }
 
+    // The user chose an action of the notification id.
+    void InvokeAction(uint id, const QString& key) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
+        signal << id << key;
+        Bus.send(signal);
+    }
+
     QList<Request> Requests;
+    QList<uint> Closed;
+    QStringList Capabilities{QStringLiteral("body"), QStringLiteral("actions")};
+    bool Mute = false;
 
 public slots:
     uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
-                const QString& summary, const QString& body, const QStringList&,
-                const QVariantMap& hints, int expireTimeout) {
-        Requests.append({appName, replacesId, appIcon, summary, body, hints, expireTimeout});
+                const QString& summary, const QString& body, const QStringList& actions,
+                const QVariantMap& hints, int expireTimeout, const QDBusMessage& message) {
+        message.setDelayedReply(Mute);
+        Requests.append(
+            {appName, replacesId, appIcon, summary, body, hints, expireTimeout, actions});
         // A new notification gets a new id; a replaced one keeps its own.
         return replacesId != 0 ? replacesId : uint(40 + Requests.size());
     }
+    QStringList GetCapabilities(const QDBusMessage& message) {
+        message.setDelayedReply(Mute);
+        return Capabilities;
+    }
+    void CloseNotification(uint id) { Closed.append(id); }
+
+private:
+    QDBusConnection Bus{QString()};
 };
