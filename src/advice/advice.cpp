@@ -6,9 +6,11 @@
 
 namespace {
 
-// Rounded to the nearest whole number, halves to even, without grouping.
+// Rounded to the nearest whole number, halves to even, without grouping. Written from the double
+// itself, so a quantity beyond any integer type still shows as calculated; adding 0 turns a
+// rounded -0 into 0.
 QString Whole(double x) {
-    return QString::number(static_cast<long long>(std::nearbyint(x)));
+    return QString::number(std::nearbyint(x) + 0.0, 'f', 0);
 }
 
 } // namespace
@@ -29,9 +31,10 @@ void ComputeTradingLevels(TradingParameters& p, const ParameterTexts& texts) {
         p.BuyLevel = p.SellLevel = p.BuyQuantity = p.SellQuantity = 0;
         return;
     }
-    const double price = p.ReferenceValue / p.Quantity;
-    p.BuyLevel = RoundTo4((1 - 0.01 * p.BuyThreshold) * price);
-    p.SellLevel = RoundTo4((0.01 * p.SellThreshold + 1) * price);
+    // Multiplied before the division, as written: dividing first changes the fourth decimal now
+    // and then.
+    p.BuyLevel = RoundTo4((1 - 0.01 * p.BuyThreshold) * p.ReferenceValue / p.Quantity);
+    p.SellLevel = RoundTo4((0.01 * p.SellThreshold + 1) * p.ReferenceValue / p.Quantity);
     if (p.BuyLevel > 0 && p.SellLevel > 0) {
         p.BuyQuantity =
             RoundTo4(0.01 * p.BuyThreshold * p.BuyFactor * p.ReferenceValue / p.BuyLevel);

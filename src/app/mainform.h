@@ -176,6 +176,8 @@ public:
     QAction* LeesOrvane;
     QAction* Formaat;
     QAction* Instellingen;
+    // Opens the rate history's chart.
+    QAction* Koersverloop;
     QAction* OverqzRate1;
     QAction* Afsluiten;
     QMenu* InfoPopup;
@@ -184,6 +186,8 @@ public:
 signals:
     // The window was closed: the program ends.
     void Closed();
+    // A reading has ended (with a rate or a result code) and fills the shared reading.
+    void ReadingTaken(bool fromD2E);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

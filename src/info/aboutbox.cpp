@@ -64,17 +64,12 @@ QFont PixelFont(const QString& family, int pixelSize) {
     return font;
 }
 
-QUrl PublisherOrDefault() {
-    const QUrl configured = SystemServiceConfig().publisher;
-    return configured.isValid() ? configured
-                                : ServiceBaseUrl(QStringLiteral("www.") + PublisherDomain);
-}
-
 } // namespace
 
 TAboutBox::TAboutBox(const SettingsStore& store, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      Desktop(new DesktopShell(this)), Language(LanguageCode()), Publisher(PublisherOrDefault()),
+      Desktop(new DesktopShell(this)), Language(LanguageCode()),
+      Publisher(SystemServiceConfig().publisher),
       ScreenSize([] { return QGuiApplication::primaryScreen()->size(); }), Store(store) {
     setWindowTitle(QStringLiteral("Informatie"));
     setFont(VerdanaFont(17));

@@ -6,7 +6,6 @@
 // Who made the program and where feedback goes. The names, address and numbers are made up:
 // the domain lies under the reserved .example top-level domain and the telephone number in a
 // range kept free for fiction.
-inline const QString PublisherDomain = QStringLiteral("qzrate.example");
 // Always on the publisher's own domain, whatever host the configuration points at.
 inline const QString FeedbackAddress = QStringLiteral("feedback@qzrate.example");
 inline const QString AuthorFirstName = QStringLiteral("Maarten");

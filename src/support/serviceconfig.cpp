@@ -41,7 +41,8 @@ struct ServiceEntry {
 const ServiceEntry kServiceEntries[] = {
     {"Sources/IEX", "QZRATE_IEX_URL", "www.iex.nl", &ServiceConfig::iex},
     {"Sources/D2E", "QZRATE_D2E_URL", "www.dollars2euros.com", &ServiceConfig::d2e},
-    {"Publisher/Host", "QZRATE_PUBLISHER_URL", "", &ServiceConfig::publisher},
+    // One host serves the ping, the version list, the installers, the home page and the mail form.
+    {"Publisher/Host", "QZRATE_PUBLISHER_URL", "www.qzrate.example", &ServiceConfig::publisher},
 };
 
 } // namespace

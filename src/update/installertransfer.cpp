@@ -7,6 +7,8 @@
 
 InstallerTransfer::InstallerTransfer(QObject* parent) : QObject(parent) {
     connect(&transfer, &HttpTransfer::finished, this, &InstallerTransfer::End);
+    stallCheck.setInterval(250);
+    connect(&stallCheck, &QTimer::timeout, this, &InstallerTransfer::CheckStall);
 }
 
 bool InstallerTransfer::Start(const QUrl& url, QIODevice* target, qint64 limit) {
@@ -14,12 +16,31 @@ bool InstallerTransfer::Start(const QUrl& url, QIODevice* target, qint64 limit) 
     limitBytes = limit;
     total = 0;
     receivedKB = 0;
-    return transfer.Start(url, {.timeoutMs = TimeoutMs},
-                          [this](QByteArrayView piece) { return TakePiece(piece); });
+    bytesSeen = 0;
+    const HttpTransfer::Options options{
+        .timeoutMs = TimeoutMs, .headers = {{"Cache-Control", "no-cache"}, {"Pragma", "no-cache"}}};
+    if (!transfer.Start(url, options, [this](QByteArrayView piece) { return TakePiece(piece); }))
+        return false;
+    sinceByte.start();
+    stallCheck.start();
+    return true;
+}
+
+void InstallerTransfer::CheckStall() {
+    if (transfer.BytesReceived() != bytesSeen) {
+        bytesSeen = transfer.BytesReceived();
+        sinceByte.start();
+    } else if (sinceByte.elapsed() >= StallTimeoutMs) {
+        transfer.Abort();
+        stallCheck.stop();
+        emit finished(false);
+    }
 }
 
 // A piece past the limit, or one the file does not take whole, stops the transfer.
 bool InstallerTransfer::TakePiece(QByteArrayView piece) {
+    bytesSeen = transfer.BytesReceived();
+    sinceByte.start();
     total += piece.size();
     if (total > limitBytes)
         return false;
@@ -31,6 +52,7 @@ bool InstallerTransfer::TakePiece(QByteArrayView piece) {
 }
 
 void InstallerTransfer::End(HttpTransfer::Outcome outcome) {
+    stallCheck.stop();
     const int status = transfer.HttpStatus();
     emit finished(outcome == HttpTransfer::Outcome::Complete && status >= 200 && status < 300 &&
                   receivedKB > 1);

@@ -1,15 +1,24 @@
 #include "update/processes.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
-#include <QThread>
+#include <QScopeGuard>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include <cerrno>
 #include <csignal>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
 const QString DeletedSuffix = QStringLiteral(" (deleted)");
+// How long one killed process may take to go; the events are served meanwhile.
+constexpr int EndWaitMs = 500;
+// Without pidfds the end is watched by looking again at this interval.
+constexpr int PollMs = 5;
 
 bool IsExecutableOf(pid_t pid, const QString& exePath) {
     QString target = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
@@ -18,12 +27,43 @@ bool IsExecutableOf(pid_t pid, const QString& exePath) {
     return !target.isEmpty() && target == exePath;
 }
 
-// A killed process stays listed until the kernel has taken it down; wait a little for that so
-// the next search does not count it again.
-void AwaitGone(pid_t pid, const QString& exePath) {
-    const QDeadlineTimer deadline(500);
-    while (IsExecutableOf(pid, exePath) && !deadline.hasExpired())
-        QThread::msleep(5);
+// Serves the thread's events until the loop is told to quit or EndWaitMs have passed.
+void ServeEvents(QEventLoop& loop) {
+    QTimer::singleShot(EndWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// A kernel without pidfds: the number is signalled directly, and the end watched by looking.
+bool KillByNumber(pid_t pid, const QString& exePath) {
+    if (!IsExecutableOf(pid, exePath) || ::kill(pid, SIGKILL) != 0)
+        return false;
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (!IsExecutableOf(pid, exePath))
+            loop.quit();
+    });
+    look.start(PollMs);
+    ServeEvents(loop);
+    return true;
+}
+
+// Kills pid when it still runs exePath and waits for its end while the events go on. The pidfd
+// holds on to the process, so its number cannot pass to another between the check and the kill.
+bool Kill(pid_t pid, const QString& exePath) {
+    const int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd < 0)
+        return errno == ENOSYS && KillByNumber(pid, exePath);
+    const auto closeFd = qScopeGuard([pidfd] { ::close(pidfd); });
+    if (!IsExecutableOf(pid, exePath) ||
+        ::syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0) != 0)
+        return false;
+    QEventLoop loop;
+    // A pidfd turns readable once its process has ended.
+    QSocketNotifier ended(pidfd, QSocketNotifier::Read);
+    QObject::connect(&ended, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    ServeEvents(loop);
+    return true;
 }
 
 } // namespace
@@ -47,9 +87,8 @@ TerminationReport TerminateAll(const QString& exePath, int maxSearches) {
         const pid_t pid = FindProcess(exePath);
         if (pid == 0)
             break;
-        if (::kill(pid, SIGKILL) == 0)
+        if (Kill(pid, exePath))
             ++report.terminated;
-        AwaitGone(pid, exePath);
     }
     return report;
 }

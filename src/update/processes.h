@@ -13,6 +13,7 @@ struct TerminationReport {
     int terminated = 0; // kill signals sent
 };
 
-// Kills every running process whose executable is exePath. A process that survives its kill
-// (another user's, say) would be found again and again, so the searches are bounded.
+// Kills every running process whose executable is exePath, one per search, and waits for each
+// to end while the thread's events go on, so a window stays painted. A process that survives its
+// kill (another user's, say) would be found again and again, so the searches are bounded.
 TerminationReport TerminateAll(const QString& exePath, int maxSearches = 20);

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -160,6 +161,7 @@ bool TVersionsForm::WaitUntil(const bool& done) {
 void TVersionsForm::SetResult(const QString& Text) {
     VersionListText = Text;
     ListDelivered = true;
+    Conclude();
     EndWait();
 }
 
@@ -180,11 +182,14 @@ std::optional<CheckCode> TVersionsForm::CheckVersion(QString& Name, QString& Lat
     if (Busy() || Aborted || isVisible())
         return std::nullopt;
 
-    int pingMs = 0;
+    CheckedName = Name;
+    Concluded.reset();
     bool pinged = false;
     const auto pingDone = connect(&Ping, &PingServer::finished, this, [&](int ms) {
-        pingMs = ms;
+        PingMs = ms;
         pinged = true;
+        if (ms <= 0)
+            Conclude();
         EndWait();
     });
     Ping.Start(Publisher.host());
@@ -197,7 +202,7 @@ std::optional<CheckCode> TVersionsForm::CheckVersion(QString& Name, QString& Lat
 
     VersionListText.clear();
     ListDelivered = false;
-    if (pingMs > 0) {
+    if (PingMs > 0) {
         TThread1 worker(AddressOf(Publisher, QStringLiteral("versions.dat")));
         connect(&worker, &TThread1::resultReady, this, &TVersionsForm::SetResult);
         worker.start();
@@ -206,15 +211,27 @@ std::optional<CheckCode> TVersionsForm::CheckVersion(QString& Name, QString& Lat
             return std::nullopt;
     }
 
+    Name = Concluded->name;
+    Latest = Concluded->latest;
+    return Concluded->code;
+}
+
+// Taken as soon as the check's last answer is in, so that a showing waiting for it gets it at once,
+// whatever event loop the check itself still waits in.
+void TVersionsForm::Conclude() {
     const VersionCheckResult result =
-        ::CheckVersion(pingMs, VersionListText, Name, VersionText, InstallerSizeKB);
+        ::CheckVersion(PingMs, VersionListText, CheckedName, VersionText, InstallerSizeKB);
     qCInfo(lcUpdate).noquote() << CheckLogLine(result);
-    Name = result.name;
-    Latest = result.latest;
     InstallerSizeKB = result.installerSizeKB;
-    if (result.code == CheckCode::NameNotFound)
-        InstallerReady = false;
-    return result.code;
+    // Only a download of the showing that follows may make the exit button install.
+    InstallerReady = false;
+    Concluded = result;
+    if (AwaitingOutcome) {
+        AwaitingOutcome = false;
+        ShownEarly = true;
+        DownloadName = result.name;
+        ShowOutcome(result.code, result.latest);
+    }
 }
 
 void TVersionsForm::AddVersionLines(const QString& version, const QString& latest) {
@@ -242,9 +259,10 @@ void TVersionsForm::OfferUpdate(const QString& exitCaption) {
 void TVersionsForm::AutoCheck() {
     DownloadName = ProductName;
     CurrentVersion = VersionText;
+    ShownEarly = false;
     QString latest;
     const std::optional<CheckCode> code = CheckVersion(DownloadName, latest);
-    if (!code)
+    if (!code || ShownEarly)
         return;
     ClearMemo();
     AddLine(QString());
@@ -262,15 +280,41 @@ void TVersionsForm::AutoCheck() {
 }
 
 void TVersionsForm::ManualCheck(int Top, int Left, int Height, int Width) {
+    if (Busy()) {
+        // Shown at once without a loop of its own: the running check or download goes on and its
+        // outcome takes this line's place.
+        move(CentredOver(QRect(Left, Top, Width, Height), frameGeometry().size()));
+        ClearMemo();
+        AddLine(QString());
+        AddLine(Text("Er loopt al een controle.", "A check is already running."));
+        ShowCloseOnly();
+        // No download of this showing yet: its exit button only closes.
+        InstallerReady = false;
+        AwaitingOutcome = true;
+        setModal(true);
+        show();
+        return;
+    }
     DownloadName = ProductName;
+    ShownEarly = false;
     QString latest;
     const std::optional<CheckCode> code = CheckVersion(DownloadName, latest);
     if (!code)
         return;
-    move(CentredOver(QRect(Left, Top, Width, Height), frameGeometry().size()));
+    if (!ShownEarly) {
+        move(CentredOver(QRect(Left, Top, Width, Height), frameGeometry().size()));
+        ShowOutcome(*code, latest);
+    } else if (!isVisible()) {
+        return;
+    }
+    exec();
+    raise();
+}
+
+void TVersionsForm::ShowOutcome(CheckCode code, const QString& latest) {
     ClearMemo();
     AddLine(QString());
-    switch (*code) {
+    switch (code) {
     case CheckCode::UpToDate:
         AddLine(Text("Een Update is niet nodig,", "No Update is needed,"));
         AddLine(Text("u heeft de nieuwste versie.", "you are using the latest version."));
@@ -293,19 +337,21 @@ void TVersionsForm::ManualCheck(int Top, int Left, int Height, int Width) {
                 Text(" geeft Time-out", " gives Time-out"));
         break;
     }
-    if (*code == CheckCode::UpdateAdvised) {
+    if (code == CheckCode::UpdateAdvised) {
         AddLine(QString());
         AddVersionLines(VersionText, latest);
         InstallerName = DownloadName;
         DownloadBase = Publisher;
         OfferUpdate(QStringLiteral("Download later"));
     } else {
-        BtnExit->setText(Text("Sluit Venster", "Close Window"));
-        BtnDownload->hide();
-        BtnExit->show();
+        ShowCloseOnly();
     }
-    exec();
-    raise();
+}
+
+void TVersionsForm::ShowCloseOnly() {
+    BtnExit->setText(Text("Sluit Venster", "Close Window"));
+    BtnDownload->hide();
+    BtnExit->show();
 }
 
 void TVersionsForm::BtnDownloadClick() {
@@ -313,8 +359,14 @@ void TVersionsForm::BtnDownloadClick() {
         return;
     InstallerName = DownloadName;
     DownloadBase = Publisher;
-    if (!DownloadFile(InstallerName, DownloadBase))
+    const bool ok = DownloadFile(InstallerName, DownloadBase);
+    // A showing that waited for this download gets its outcome: the offer again after a failure.
+    const bool awaited = std::exchange(AwaitingOutcome, false);
+    if (!ok) {
+        if (awaited && Concluded)
+            ShowOutcome(Concluded->code, Concluded->latest);
         return;
+    }
     ClearMemo();
     AddLine(QString());
     AddLine(InstallerName + Text(" is met succes gedownload", " has been succesfully downloaded"));
@@ -334,21 +386,25 @@ void TVersionsForm::BtnExitClick() {
         accept();
 }
 
+// Only the program's own installers, and only once the new one is complete: a failed download
+// leaves every file as it was. The new file itself took its namesake's place in the download
+// folder.
 void TVersionsForm::DeleteOldFiles(const QString& fileName) {
     const QString oldName = OldInstallerName(ProductName, VersionText);
-    for (const QString& name : {oldName, fileName}) {
-        if (MayDeleteInProgramFolder(name, ProductName, ProgramFileName))
-            QFile::remove(ProgramFolderPath + name);
+    const QString newFile = DownloadFolderPath + fileName;
+    for (const auto& [folder, name] :
+         {std::pair{ProgramFolderPath, oldName}, std::pair{ProgramFolderPath, fileName},
+          std::pair{DownloadFolderPath, oldName}}) {
+        if (folder + name != newFile &&
+            MayDeleteInProgramFolder(name, ProductName, ProgramFileName))
+            QFile::remove(folder + name);
     }
-    QFile::remove(DownloadFolderPath + oldName);
-    QFile::remove(DownloadFolderPath + fileName);
 }
 
 bool TVersionsForm::DownloadFile(const QString& FileName, const QUrl& Base) {
     Gauge1->show();
     Gauge1->setMaximum(std::max(1, InstallerSizeKB));
     Gauge1->setValue(0);
-    DeleteOldFiles(FileName);
 
     // Written beside its place and renamed into it only once complete, so a failed download
     // never leaves a partial installer.
@@ -364,7 +420,10 @@ bool TVersionsForm::DownloadFile(const QString& FileName, const QUrl& Base) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit())
+        return false;
+    DeleteOldFiles(FileName);
+    return true;
 }
 
 bool TVersionsForm::DownloadToStream(QIODevice& Stream, const QUrl& Url) {
@@ -390,6 +449,8 @@ bool TVersionsForm::DownloadToStream(QIODevice& Stream, const QUrl& Url) {
 }
 
 void TVersionsForm::StartInstallation() {
+    // One installer per showing: a second click while this one runs does nothing.
+    BtnExit->setEnabled(false);
     const QString name = InstallerDisplayName(InstallerName);
     AddLine(QString());
     AddLine(Dutch ? QStringLiteral("De installatie van %1 wordt gestart.").arg(name)
@@ -400,6 +461,7 @@ void TVersionsForm::StartInstallation() {
         installer, {QStringLiteral("/SP-"), QStringLiteral("/silent"), QStringLiteral("/noicons")});
     if (!started) {
         AddLine(Text("Installatie is mislukt.", "Installation failed."));
+        BtnExit->setEnabled(true);
         return;
     }
     AddLine(Dutch ? QStringLiteral("De installatie van %1 is gestart.").arg(name)

@@ -20,7 +20,7 @@ class TThread1;
 
 // The update dialog: the version check, the download of a newer installer and its start.
 // Checks and downloads wait in a local event loop, so the window and the rest of the program
-// keep going; a check or download asked for while one runs is ignored.
+// keep going; a check asked for while one runs waits for that one's outcome.
 class TVersionsForm : public QDialog {
     Q_OBJECT
 
@@ -34,9 +34,10 @@ public:
     // Silent unless an update is advised.
     void AutoCheck();
     // Always shows the outcome, centred over the window given by its top, left, height, width.
+    // While a check or download runs it shows at once that one runs, and then its outcome.
     void ManualCheck(int Top, int Left, int Height, int Width);
     // The check proper; nothing when a check already runs, the dialog is open, or the program
-    // ends during it.
+    // ends during it. Every outcome takes back InstallerReady.
     // Name goes in as the program's name and comes out as the installer's file name.
     std::optional<CheckCode> CheckVersion(QString& Name, QString& Latest);
 
@@ -100,9 +101,21 @@ private:
     void AddVersionLines(const QString& version, const QString& latest);
     // Code 4: lines and buttons for a download, or the package manager's line.
     void OfferUpdate(const QString& exitCaption);
+    // The outcome lines of a manual check and the buttons that go with them.
+    void ShowOutcome(CheckCode code, const QString& latest);
+    void ShowCloseOnly();
+    // Works out the check's outcome from its answers.
+    void Conclude();
     void DeleteOldFiles(const QString& fileName);
 
     QStringList MemoLines;
+    QString CheckedName;
+    int PingMs = 0;
+    std::optional<VersionCheckResult> Concluded;
+    // A showing waits for the outcome of the check or download that runs.
+    bool AwaitingOutcome = false;
+    // The running check's outcome went to such a showing.
+    bool ShownEarly = false;
     QEventLoop* Waiting = nullptr;
     bool Aborted = false;
     bool ListDelivered = false;

@@ -33,6 +33,7 @@ private slots:
     void advice();
     void noAdvice_data();
     void noAdvice();
+    void typedAggressionCountsAtOnce();
 };
 
 void TestAdvice::designLevels() {
@@ -54,6 +55,12 @@ void TestAdvice::designLevels() {
     QCOMPARE(p.SellLevel, 0.0);
     QCOMPARE(p.BuyQuantity, 0.0);
     QCOMPARE(p.SellQuantity, 0.0);
+    ComputeTradingLevels(p, Texts(Edits("1534,71", "0,0001")));
+    QVERIFY(p.BuyLevel > 0 && p.SellLevel > 0);
+    // (1 - 0.01 D) * R / N in that order: R / N first gives 1,3975 and 1,6025 here.
+    ComputeTradingLevels(p, Texts({"6,83", "6,83", "0", "0", "0", "4618,5", "0", "3079"}));
+    QCOMPARE(p.BuyLevel, 1.3976);
+    QCOMPARE(p.SellLevel, 1.6024);
     // A buy threshold of 100 % or more puts the buy level at or below 0: no quantities.
     QStringList high = DesignEdits;
     high[0] = "100";
@@ -109,6 +116,34 @@ void TestAdvice::advice_data() {
                                         << " Bij 0.8084 Kopen: 291 (290.7007) stuks"
                                         << " Bij 0.8482 Verkopen: 177 (177.1678) stuks"
                                         << "0.8482 0.8084";
+    QTest::newRow("small buy: two decimals, not rounded to four first")
+        << DesignEdits << 0.8161 << ",."
+        << " Verandering te klein;  Kopen: 178 (178,39) stuks" << false << koop << verkoop
+        << "0,8482 0,8084";
+    QStringList noBuyLevel = DesignEdits;
+    noBuyLevel[0] = "100";
+    QTest::newRow("no buy level: no level lines")
+        << noBuyLevel << 0.9027 << ",."
+        << " Handel-advies: Verkopen: 633 (632,7794) stuks" << true << ""
+        << ""
+        << "0,8482 0,0000";
+    QTest::newRow("levels of exactly 0.0001 are shown")
+        << QStringList{"0", "0", "0", "0", "0", "0,0001", "0", "1"} << 1.0 << ",."
+        << " Handel-advies: Verkopen: 1 (0,9999) stuks" << true
+        << " Bij 0,0001 Kopen: 0 (0,0000) stuks"
+        << " Bij 0,0001 Verkopen: 0 (0,0000) stuks"
+        << "0,0001 0,0001";
+    QTest::newRow("buy of exactly the buy quantity is firm")
+        << QStringList{"50", "50", "0", "0", "0", "2", "0", "2"} << 0.5 << ",."
+        << " Handel-advies: Kopen: 2 (2,0000) stuks" << true
+        << " Bij 0,5000 Kopen: 2 (2,0000) stuks"
+        << " Bij 1,5000 Verkopen: 1 (0,6667) stuks"
+        << "1,5000 0,5000";
+    QTest::newRow("no change at all is firm")
+        << Edits("0", "0") << 1.0 << ",."
+        << " Handel-advies: Kopen: 0 (0,00) stuks" << true << ""
+        << ""
+        << "0,0000 0,0000";
     QTest::newRow("rate 0.1 is advised") << DesignEdits << 0.1 << ",."
                                          << " Handel-advies: Kopen: 84344 (84.344,3750) stuks"
                                          << true << koop << verkoop << "0,8482 0,8084";
@@ -135,6 +170,21 @@ void TestAdvice::advice_data() {
     QTest::newRow("shortfall of exactly 0.0001 takes the buy factor")
         << Edits("0,0001", "0", "0,99", "0") << 1.0 << ",."
         << " Handel-advies: Kopen: 0 (0,0100) stuks" << true << ""
+        << ""
+        << "0,0000 0,0000";
+    QTest::newRow("buy of exactly 0.001") << Edits("0,001", "0") << 1.0 << ",."
+                                          << " Handel-advies: Kopen: 0 (0,0010) stuks" << true << ""
+                                          << ""
+                                          << "0,0000 0,0000";
+    QTest::newRow("tiny sale keeps the sign of its exact part only")
+        << Edits("-0,0004", "0") << 1.0 << ",."
+        << " Handel-advies: Kopen: 0 (-0,00) stuks" << true << ""
+        << ""
+        << "0,0000 0,0000";
+    QTest::newRow("absurd quantity: the whole number as calculated")
+        << Edits("1534,71", "99999999999999999999") << 0.9027 << ",."
+        << " Handel-advies: Verkopen: 100000000000000000000 (100000000000.000.000.000,0000) stuks"
+        << true << ""
         << ""
         << "0,0000 0,0000";
     QTest::newRow("sale of exactly 0.001")
@@ -195,6 +245,16 @@ void TestAdvice::noAdvice() {
     p.AdviceQuantity = 7;
     QVERIFY(!ShowAdvice(p, rate, edits[2], edits[3], u',', u'.'));
     QCOMPARE(p.AdviceQuantity, 7.0);
+}
+
+// The aggressions are read as typed now; the level quantities keep their computed factors.
+void TestAdvice::typedAggressionCountsAtOnce() {
+    TradingParameters p;
+    ComputeTradingLevels(p, Texts(DesignEdits));
+    const std::optional<AdviceTexts> texts = ShowAdvice(p, 0.9027, "0,5", "0,5", u',', u'.');
+    QVERIFY(texts);
+    QCOMPARE(texts->AdviesLabel, QStringLiteral(" Handel-advies: Verkopen: 304 (303,7341) stuks"));
+    QCOMPARE(texts->VerkoopLabel, QStringLiteral(" Bij 0,8482 Verkopen: 177 (177,1678) stuks"));
 }
 
 QTEST_APPLESS_MAIN(TestAdvice)

@@ -8,13 +8,16 @@
 
 namespace {
 
+// The tags as the export names them, Edit1 .. Edit8.
+const QStringList Tags = {"DownDr", "UpDr", "f", "v", "KostenProc", "RefWrde", "Koers", "Aantal"};
+
 // One USDEUR-style record: a name line, a delta line and the eight tags with values
 // "<prefix>1" .. "<prefix>8".
 QString Record(const QString& name, const QString& delta, const QString& prefix) {
     QString text =
         QStringLiteral("<Record>\n<Name>%1</Name>\n<Delta>%2</Delta>\n").arg(name, delta);
     for (int i = 0; i < 8; ++i)
-        text += QStringLiteral("<%1>%2%3</%1>\n").arg(TradingTags[i], prefix).arg(i + 1);
+        text += QStringLiteral("<%1>%2%3</%1>\n").arg(Tags[i], prefix).arg(i + 1);
     return text + QStringLiteral("</Record>\n");
 }
 
@@ -85,11 +88,24 @@ void TestTradingFile::readFile_data() {
     // Without a record the search starts at line 0; the last line needs no line end.
     QByteArray topless = "<Delta>1</Delta>";
     for (int i = 0; i < 8; ++i)
-        topless += QStringLiteral("\n<%1>a%2</%1>").arg(TradingTags[i]).arg(i + 1).toUtf8();
+        topless += QStringLiteral("\n<%1>a%2</%1>").arg(Tags[i]).arg(i + 1).toUtf8();
     QTest::newRow("delta on the first line, no final line end")
         << topless << Values("a") << QString();
     QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + topless << Values("a") << QString();
     QTest::newRow("empty first line") << "\r\n" + topless << Values("a") << QString();
+    QTest::newRow("delta searched from the name line")
+        << (Record("EURGBP", "1", "b") + Record(usd, "", "a")).toUtf8() << untouched << QString();
+    QTest::newRow("name line with a blank is no name line")
+        << (Record(usd, "1", "a") + Record(usd, "1", "c").replace("</Name>", "</Name> ")).toUtf8()
+        << Values("a") << QString();
+    QTest::newRow("line without '>' has no head")
+        << Record(usd, "1", "a").replace("<Delta>", "<Delta\n<Delta>").toUtf8() << Values("a")
+        << QString();
+    QTest::newRow("each tag searched from the name line")
+        << ("<Name>USDEUR</Name>\n<Delta>1</Delta>\n<Aantal>a8</Aantal>\n" +
+            Record("EURGBP", "1", "a").remove("<Aantal>a8</Aantal>\n"))
+               .toUtf8()
+        << Values("a") << QString();
     QTest::newRow("empty value copied")
         << Record(usd, "1", "a").replace("<Aantal>a8<", "<Aantal><").toUtf8()
         << QStringList{"a1", "a2", "a3", "a4", "a5", "a6", "a7", ""} << QString();

@@ -4,6 +4,7 @@
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
+#include "update/versionsform.h"
 #include "widgets/clrbtn.h"
 
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -33,12 +35,15 @@ private slots:
     void loadSettings();
     void minutesSurviveTheFirstShowing();
     void emptyStoreCentresTheDialog();
+    void negativePositionBecomesTen_data();
     void negativePositionBecomesTen();
     void downloadCheckActsAtOnce();
     void alarmCheckActsAtOnce();
     void alarmCheckWithARate_data();
     void alarmCheckWithARate();
-    void okStoresLargeMode();
+    void okAppliesAndStoresEverything();
+    void unchangedSettingsKeepTheTimersCounting();
+    void checkNuCentresTheUpdateDialogOverThisOne();
     void cancelRestoresStoredMode();
     void applyRearmsStoppedUpdateTimer();
     void unconfirmedChangesAreDroppedAtTheEnd();
@@ -177,12 +182,25 @@ void TestOptionsForm::emptyStoreCentresTheDialog() {
     QCOMPARE(Options->pos(), QPoint((screen.width() - 517) / 2, (screen.height() - 273) / 2));
 }
 
+void TestOptionsForm::negativePositionBecomesTen_data() {
+    QTest::addColumn<QString>("top");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QPoint>("placed");
+    QTest::newRow("top 0 stays, left negative") << "0"
+                                                << "-400" << QPoint(10, 0);
+    QTest::newRow("top negative, left 0 stays") << "-3"
+                                                << "0" << QPoint(0, 10);
+}
+
 void TestOptionsForm::negativePositionBecomesTen() {
-    CreateWindows({{"ConfigTop", "-3"}, {"ConfigLeft", "-400"}});
-    QCOMPARE(Options->pos(), QPoint(10, 10));
+    QFETCH(QString, top);
+    QFETCH(QString, left);
+    QFETCH(QPoint, placed);
+    CreateWindows({{"ConfigTop", top}, {"ConfigLeft", left}});
+    QCOMPARE(Options->pos(), placed);
     Set.reset();
-    QCOMPARE(Store().ReadInteger("ConfigTop", 0), 10);
-    QCOMPARE(Store().ReadInteger("ConfigLeft", 0), 10);
+    QCOMPARE(Store().ReadInteger("ConfigTop", 99), placed.y());
+    QCOMPARE(Store().ReadInteger("ConfigLeft", 99), placed.x());
 }
 
 void TestOptionsForm::downloadCheckActsAtOnce() {
@@ -190,6 +208,8 @@ void TestOptionsForm::downloadCheckActsAtOnce() {
     Options->DownloadCheck->click();
     QVERIFY(!Main->DownloadTimer.isActive());
     QVERIFY(!Options->SecondsEdit->isEnabled());
+    QVERIFY(!Options->Label2->isEnabled() && !Options->Label3->isEnabled());
+    QVERIFY(Options->Label1->isEnabled());
     Options->SecondsEdit->setValue(60);
     Options->DownloadCheck->click();
     QVERIFY(Main->DownloadTimer.isActive());
@@ -209,6 +229,8 @@ void TestOptionsForm::alarmCheckActsAtOnce() {
     QVERIFY(Main->ButtonMin->isHidden());
     QVERIFY(!Main->MaxTimer.isActive() && !Main->MinTimer.isActive());
     QVERIFY(!Options->GeluidCheck->isEnabled());
+    QVERIFY(!Options->Label1->isEnabled() && !Options->Label4->isEnabled());
+    QVERIFY(Options->Label2->isEnabled());
     // Only "OK" changes the applied setting.
     QVERIFY(SharedAppliedSettings().AlarmOn);
     Options->BtnOK->click();
@@ -271,15 +293,72 @@ void TestOptionsForm::alarmCheckWithARate() {
     QVERIFY(sweeps.count(Sweep::Falling) == 0);
 }
 
-void TestOptionsForm::okStoresLargeMode() {
+// Every control goes to its own applied setting and value, none to a neighbour's.
+void TestOptionsForm::okAppliesAndStoresEverything() {
     CreateWindows();
     Options->RadioGroot->click();
+    Options->GeluidCheck->click();
+    Options->UpdatesCheck->click();
+    Options->SecondsEdit->setValue(45);
     QVERIFY(!Main->LargeMode);
+    Options->move(77, 33);
     Options->BtnOK->click();
     QVERIFY(Main->LargeMode);
     QCOMPARE(Main->height(), 300);
-    QCOMPARE(Store().ReadString("Normale Modus", QString()), QStringLiteral("0"));
     QCOMPARE(Options->result(), int(QDialog::Accepted));
+    const AppliedSettings& applied = SharedAppliedSettings();
+    QVERIFY(applied.AlarmOn && !applied.SoundOn && !applied.UpdatesOn);
+    QVERIFY(!Main->UpdateTimer.isActive());
+    QCOMPARE(Main->DownloadTimer.interval(), 45000);
+    const Values stored{{"ConfigTop", "33"},        {"ConfigLeft", "77"},
+                        {"DownloadTimer Aan", "1"}, {"Aantal seconden", "45"},
+                        {"Alarm Aan", "1"},         {"Geluid Aan", "0"},
+                        {"Updates Aan", "0"},       {"Normale Modus", "0"}};
+    for (const auto& [name, value] : stored)
+        QCOMPARE(Store().ReadString(name, QString()), value);
+    Options->RadioNormal->click();
+    Options->BtnOK->click();
+    QCOMPARE(Main->height(), 125);
+}
+
+// Applying a value a timer already has changes nothing: its count goes on.
+void TestOptionsForm::unchangedSettingsKeepTheTimersCounting() {
+    CreateWindows();
+    QTRY_VERIFY(Main->DownloadTimer.remainingTime() < 29900);
+    for (TClrBtn* button : {Options->BtnOK, Options->BtnCancel}) {
+        button->click();
+        QVERIFY(Main->DownloadTimer.remainingTime() < 29900);
+        QVERIFY(Main->UpdateTimer.remainingTime() < 59900);
+    }
+}
+
+// The first showing of the update dialog centres on the main window, later ones on this dialog.
+void TestOptionsForm::checkNuCentresTheUpdateDialogOverThisOne() {
+    CreateWindows();
+    TVersionsForm* update = Set->VersionsForm.get();
+    update->Ping.Program = QStringLiteral("/nonexistent/ping");
+    Main->setGeometry(100, 50, 340, 125);
+    Options->setGeometry(500, 300, 517, 273);
+    QList<QPoint> shownAt;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, update, [&] {
+        if (update->isVisible()) {
+            shownAt << update->pos();
+            update->reject();
+        }
+    });
+    watch.start(10);
+    Options->BtnCheck->click();
+    Options->BtnCheck->click();
+    const QSize size = update->frameGeometry().size();
+    const auto centred = [&size](const QRect& over) {
+        return QPoint(over.left() + (over.width() - size.width()) / 2,
+                      over.top() + (over.height() - size.height()) / 2);
+    };
+    QCOMPARE(shownAt.size(), 2);
+    // The frame's own size is known only once it was shown.
+    QVERIFY((shownAt[0] - centred(Main->frameGeometry())).manhattanLength() <= 4);
+    QCOMPARE(shownAt[1], centred(Options->frameGeometry()));
 }
 
 void TestOptionsForm::cancelRestoresStoredMode() {

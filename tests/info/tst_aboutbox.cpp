@@ -4,8 +4,10 @@
 #include "info/aboutbox.h"
 #include "recordingshell.h"
 #include "settings/settingsstore.h"
+#include "update/versionsform.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -74,6 +76,7 @@ void TestAboutBox::initTestCase() {
 
 void TestAboutBox::init() {
     QFile::remove(IniPath);
+    QDir(Folder.filePath(QStringLiteral("XDG_CONFIG_HOME"))).removeRecursively();
     Recorder = RecordingShell();
     Messages.clear();
 }
@@ -215,14 +218,15 @@ void TestAboutBox::authorPageAndBack() {
 
 void TestAboutBox::refusals_data() {
     QTest::addColumn<QString>("language");
-    QTest::addColumn<bool>("mail"); // else the home page
+    QTest::addColumn<bool>("mail");    // else the home page
+    QTest::addColumn<bool>("webForm"); // the desktop's mail handler is the generic one
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("line1");
     QTest::addColumn<QString>("line2");
     QTest::addColumn<int>("intervalMs");
 
     QTest::newRow("mail, Dutch")
-        << "NLD" << true
+        << "NLD" << true << false
         << "mailto:feedback@qzrate.example?Subject=Programma%20qzRate%2C%20versie%201.02&Body="
            "Hallo%20Maarten%0D%0A%0D%0AIk%20vond%20op%20je%20Home%20Page%20het%20programma%"
            "20qzRate."
@@ -231,17 +235,25 @@ void TestAboutBox::refusals_data() {
         << "Het verzenden van de mail is niet gelukt (Fout 1)."
         << "Verstuur de mail op een andere manier s.v.p." << 5000;
     QTest::newRow("mail, English")
-        << "ENU" << true
+        << "ENU" << true << false
         << "mailto:feedback@qzrate.example?Subject=Program%20qzRate%2C%20versie%201.02&Body="
            "Hi%20Maarten%0D%0A%0D%0AOn%20your%20Home%20Page%20I%20found%20the%20program%20qzRate."
            "%0D%0AAbout%20this%20program%20I%20want%20to%20let%20you%20know%3A%0D%0A%0D%0A%0D%0A"
            "%0D%0A%0D%0A%0D%0AKind%20regards%2C%0D%0A"
         << "Sending mail didn't succeed (Error 1)."
         << "Send the mail in an other way please." << 5000;
-    QTest::newRow("home, Dutch") << "NLD" << false << "http://127.0.0.1:8451/index_n.php"
+    QTest::newRow("web form, English")
+        << "ENU" << true << true
+        << "http://127.0.0.1:8451/mailform_e_php.php?ProgNam=qzRate%2C%20versie%201.02&Contents="
+           "Hi%20Maarten%0D%0A%0D%0AOn%20your%20Home%20Page%20I%20found%20the%20program%20qzRate."
+           "%0D%0AAbout%20this%20program%20I%20want%20to%20let%20you%20know%3A%0D%0A%0D%0A%0D%0A"
+           "%0D%0A%0D%0A%0D%0AKind%20regards%2C%0D%0A"
+        << "Sending mail didn't succeed (Error 2)."
+        << "Send the mail in an other way please." << 5000;
+    QTest::newRow("home, Dutch") << "NLD" << false << false << "http://127.0.0.1:8451/index_n.php"
                                  << "Browser niet geopend."
                                  << "" << 3000;
-    QTest::newRow("home, English") << "ENU" << false << "http://127.0.0.1:8451/index.php"
+    QTest::newRow("home, English") << "ENU" << false << false << "http://127.0.0.1:8451/index.php"
                                    << "Browser not opened."
                                    << "" << 3000;
 }
@@ -249,6 +261,19 @@ void TestAboutBox::refusals_data() {
 void TestAboutBox::refusals() {
     QFETCH(QString, language);
     QFETCH(bool, mail);
+    QFETCH(bool, webForm);
+    if (webForm) {
+        const QString config = Folder.filePath(QStringLiteral("XDG_CONFIG_HOME"));
+        const QString data = Folder.filePath(QStringLiteral("XDG_DATA_HOME/applications"));
+        QVERIFY(QDir().mkpath(config) && QDir().mkpath(data));
+        QFile list(config + QStringLiteral("/mimeapps.list"));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("[Default Applications]\nx-scheme-handler/mailto=webmail.desktop\n");
+        QFile entry(data + QStringLiteral("/webmail.desktop"));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Web mail\n"
+                    "Exec=/bin/true url.dll,MailToProtocolHandler %u\n");
+    }
     CreateBox(language);
     Box->show();
     QTest::mouseClick(mail ? Box->MailBtn : Box->HomeBtn, Qt::LeftButton);
@@ -290,6 +315,9 @@ void TestAboutBox::menuOpensTheBoxModally() {
     });
     windows.MainForm->OverqzRate->trigger();
     QVERIFY(seen);
+    // Without a configured publisher both take the same fallback.
+    QCOMPARE(windows.VersionsForm->Publisher, QUrl(QStringLiteral("https://www.qzrate.example/")));
+    QCOMPARE(box.Publisher, windows.VersionsForm->Publisher);
     QVERIFY(!box.isVisible());
     QVERIFY(windows.MessageForm->isVisible());
     QCOMPARE(windows.MessageForm->MessageMemo->toPlainText(),

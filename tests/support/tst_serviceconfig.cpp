@@ -84,9 +84,9 @@ void TestServiceConfig::loadServiceConfig_data() {
 
     const QByteArray full = "[Sources]\nIEX=http://127.0.0.1:8451/\nD2E=d2e.example.org\n"
                             "[Publisher]\nHost=http://127.0.0.1:8453/files\n";
+    const QString fallback = "https://www.qzrate.example/";
     QTest::newRow("defaults") << QByteArray() << QStringList() << "https://www.iex.nl/"
-                              << "https://www.dollars2euros.com/"
-                              << "" << false;
+                              << "https://www.dollars2euros.com/" << fallback << false;
     QTest::newRow("file") << full << QStringList() << "http://127.0.0.1:8451/"
                           << "https://d2e.example.org/"
                           << "http://127.0.0.1:8453/files/" << false;
@@ -103,16 +103,13 @@ void TestServiceConfig::loadServiceConfig_data() {
     QTest::newRow("environment without file")
         << QByteArray() << QStringList{"QZRATE_D2E_URL=http://127.0.0.1:8452/"}
         << "https://www.iex.nl/"
-        << "http://127.0.0.1:8452/"
-        << "" << false;
+        << "http://127.0.0.1:8452/" << fallback << false;
     QTest::newRow("empty values") << QByteArray("[Sources]\nIEX=\nD2E=\n[Publisher]\nHost=\n")
                                   << QStringList() << "https://www.iex.nl/"
-                                  << "https://www.dollars2euros.com/"
-                                  << "" << false;
+                                  << "https://www.dollars2euros.com/" << fallback << false;
     QTest::newRow("unreadable value")
         << QByteArray("[Sources]\nIEX=http://\n") << QStringList() << ""
-        << "https://www.dollars2euros.com/"
-        << "" << true;
+        << "https://www.dollars2euros.com/" << fallback << true;
 }
 
 void TestServiceConfig::loadServiceConfig() {
@@ -151,7 +148,7 @@ void TestServiceConfig::systemServiceConfig() {
     const ServiceConfig config = SystemServiceConfig();
     QCOMPARE(config.iex, QUrl(QStringLiteral("https://iex.example/")));
     QCOMPARE(config.d2e, QUrl(QStringLiteral("http://127.0.0.1:8452/")));
-    QVERIFY(!config.publisher.isValid());
+    QCOMPARE(config.publisher, QUrl(QStringLiteral("https://www.qzrate.example/")));
     qunsetenv("QZRATE_D2E_URL");
     qunsetenv("XDG_CONFIG_HOME");
 }

@@ -1,5 +1,6 @@
 #include "platform/terminationsignals.h"
 #include "server/scriptedhttpserver.h"
+#include "update/processes.h"
 #include "update/versionsform.h"
 #include "widgets/clrbtn.h"
 
@@ -26,6 +27,16 @@ const QStringList AdvisedLines{"",
                                "Your current version is versie 1.02",
                                "The latest version is 1.03b",
                                "The Download Name is qzRate103.exe"};
+
+// Counts the showings of a window.
+class ShowCounter : public QObject {
+public:
+    int Count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        Count += event->type() == QEvent::Show;
+        return false;
+    }
+};
 
 ScriptedAnswer Answer(const QByteArray& body, int status = 200) {
     return {.status = status, .body = body};
@@ -60,9 +71,14 @@ private slots:
     void download_data();
     void download();
     void fileThatTakesNoBytesFailsTheDownload();
-    void oldFilesDeletedOnlyWhereSafe();
+    void oldFilesDeletedOnlyOnceTheNewOneIsComplete();
+    void stalledDownloadFails();
+    void installation_data();
     void installation();
+    void secondClickOnInstallStartsNothing();
+    void installerThatCannotStart_data();
     void installerThatCannotStart();
+    void checkNuWhileACheckRunsShowsItsOutcome();
     void signalEndsACheckAtOnce();
     void signalEndsADownloadAndLeavesNothing();
 
@@ -108,7 +124,8 @@ std::optional<QStringList> TestVersionsForm::Shown(const std::function<void()>& 
         lines = form->Lines();
         if (whileShown)
             whileShown();
-        form->reject();
+        if (form->isVisible())
+            form->reject();
     });
     watch.start(10);
     call();
@@ -166,6 +183,13 @@ void TestVersionsForm::manualCheckShowsTheOutcome_data() {
     QTest::newRow("name not found, Dutch")
         << true << QList<QByteArray>{Padding + Padding}
         << QStringList{"", "Programma-naam niet gevonden"} << false << "Sluit Venster";
+    // No answers: the ping brings none.
+    QTest::newRow("no ping") << false << QList<QByteArray>{}
+                             << QStringList{"", "Ping to 127.0.0.1 gives Time-out"} << false
+                             << "Close Window";
+    QTest::newRow("no ping, Dutch")
+        << true << QList<QByteArray>{} << QStringList{"", "Ping naar 127.0.0.1 geeft Time-out"}
+        << false << "Sluit Venster";
 }
 
 void TestVersionsForm::manualCheckShowsTheOutcome() {
@@ -176,20 +200,37 @@ void TestVersionsForm::manualCheckShowsTheOutcome() {
     QFETCH(QString, exitCaption);
     for (const QByteArray& body : answers)
         server->Enqueue(Answer(body));
+    if (answers.isEmpty())
+        form->Ping.Program = "/nonexistent/ping";
     form->Dutch = dutch;
+    // As after a download in an earlier showing that the title bar closed.
     form->InstallerReady = true;
+    int ended = 0;
+    form->EndProgram = [&] { ++ended; };
 
     bool downloadVisible = false;
+    QString downloadCaption;
     const auto shown = Shown([&] { form->ManualCheck(0, 0, 300, 500); },
-                             [&] { downloadVisible = form->BtnDownload->isVisible(); });
+                             [&] {
+                                 downloadVisible = form->BtnDownload->isVisible();
+                                 downloadCaption = form->BtnDownload->text();
+                                 QTest::mouseClick(form->BtnExit, Qt::LeftButton);
+                             });
     QVERIFY(shown);
     QCOMPARE(*shown, lines);
     QCOMPARE(downloadVisible, downloadOffered);
+    if (downloadOffered)
+        QCOMPARE(downloadCaption, QString(dutch ? "Start Downloaden" : "Start Downloading"));
     QCOMPARE(form->BtnExit->text(), exitCaption);
+    // The exit button only closes: an installer runs only after this showing's own download.
+    QCOMPARE(form->result(), int(QDialog::Accepted));
+    QCOMPARE(ended, 0);
+    QVERIFY(!form->InstallerReady);
     QCOMPARE(server->RequestCount(), answers.size());
-    QCOMPARE(server->Requests().first().Path(), QByteArray("/versions.dat"));
-    // Only a list without the program's line takes back a finished download.
-    QCOMPARE(form->InstallerReady, !QString(QTest::currentDataTag()).startsWith("name not"));
+    if (!answers.isEmpty()) {
+        QCOMPARE(server->Requests().first().Path(), QByteArray("/versions.dat"));
+        QCOMPARE(server->Requests().first().Header("Cache-Control"), QByteArray("no-cache"));
+    }
 }
 
 void TestVersionsForm::autoCheckIsSilentUnlessAdvised_data() {
@@ -216,6 +257,7 @@ void TestVersionsForm::autoCheckIsSilentUnlessAdvised() {
         QCOMPARE(lines->at(1), QString("Update is advised"));
         QCOMPARE(form->BtnExit->text(), QString("Download Later"));
         QCOMPARE(form->InstallerName, QString("qzRate103.exe"));
+        QCOMPARE(form->DownloadBase, server->Url());
         QCOMPARE(form->InstallerSizeKB, 1400);
     }
 }
@@ -246,6 +288,8 @@ void TestVersionsForm::systemFolderOffersNoDownload() {
                           "The Download Name is qzRate103.exe", "",
                           "Update through your system's package manager."}));
     QVERIFY(!downloadVisible);
+    // Both buttons are back once the dialog closed.
+    QVERIFY(form->BtnDownload->isVisibleTo(form.get()));
 }
 
 void TestVersionsForm::secondCheckIsIgnored() {
@@ -271,17 +315,20 @@ void TestVersionsForm::download_data() {
     QTest::addColumn<int>("sizeKB");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("receivedKB");
+    QTest::addColumn<bool>("dutch");
     const QByteArray big(1000 * 2048, 'i');
-    QTest::newRow("1000 pieces") << Answer(big) << 2000 << true << 2000;
-    QTest::newRow("larger than listed, within twice") << Answer(big) << 1000 << true << 2000;
-    QTest::newRow("2047 bytes") << Answer(QByteArray(2047, 'i')) << 2 << false << 1;
-    QTest::newRow("2048 bytes") << Answer(QByteArray(2048, 'i')) << 2 << true << 2;
-    QTest::newRow("error page") << Answer(QByteArray(8192, 'e'), 404) << 8 << false << 8;
-    QTest::newRow("status 300") << Answer(QByteArray(8192, 'e'), 300) << 8 << false << 8;
-    QTest::newRow("status 299") << Answer(QByteArray(8192, 'i'), 299) << 8 << true << 8;
+    QTest::newRow("1000 pieces") << Answer(big) << 2000 << true << 2000 << false;
+    QTest::newRow("larger than listed, within twice")
+        << Answer(big) << 1000 << true << 2000 << false;
+    QTest::newRow("2047 bytes") << Answer(QByteArray(2047, 'i')) << 2 << false << 1 << false;
+    QTest::newRow("2048 bytes, Dutch") << Answer(QByteArray(2048, 'i')) << 2 << true << 2 << true;
+    QTest::newRow("error page") << Answer(QByteArray(8192, 'e'), 404) << 8 << false << 8 << false;
+    QTest::newRow("status 300") << Answer(QByteArray(8192, 'e'), 300) << 8 << false << 8 << false;
+    QTest::newRow("status 299") << Answer(QByteArray(8192, 'i'), 299) << 8 << true << 8 << false;
     QTest::newRow("cut off after 4 KB")
-        << ScriptedAnswer{.body = big, .cutAfter = 4096} << 2000 << false << 4;
-    QTest::newRow("over twice the listed size") << Answer(QByteArray(8192, 'i')) << 3 << false << 6;
+        << ScriptedAnswer{.body = big, .cutAfter = 4096} << 2000 << false << 4 << false;
+    QTest::newRow("over twice the listed size")
+        << Answer(QByteArray(8192, 'i')) << 3 << false << 6 << false;
 }
 
 void TestVersionsForm::download() {
@@ -289,7 +336,9 @@ void TestVersionsForm::download() {
     QFETCH(int, sizeKB);
     QFETCH(bool, ok);
     QFETCH(int, receivedKB);
+    QFETCH(bool, dutch);
     server->Enqueue(answer);
+    form->Dutch = dutch;
     // Made when missing.
     form->DownloadFolderPath = dir->filePath("new/downloads/");
     form->DownloadName = "qzRate103.exe";
@@ -297,6 +346,8 @@ void TestVersionsForm::download() {
     form->BtnDownloadClick();
     QCOMPARE(form->ReceivedKB, receivedKB);
     QCOMPARE(server->Requests().first().Path(), QByteArray("/qzRate103.exe"));
+    // Always from the server, never from a cache on the way.
+    QCOMPARE(server->Requests().first().Header("Cache-Control"), QByteArray("no-cache"));
     QVERIFY(form->Gauge1->isVisibleTo(form.get()));
     QCOMPARE(form->Gauge1->value(), std::min(receivedKB + 1, sizeKB));
     QCOMPARE(form->InstallerReady, ok);
@@ -305,12 +356,17 @@ void TestVersionsForm::download() {
     const QStringList files =
         QDir(dir->filePath("new/downloads")).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(files, ok ? QStringList{"qzRate103.exe"} : QStringList{});
+    // A failure shows nothing.
+    QCOMPARE(form->Lines().isEmpty(), !ok);
     if (ok) {
         QCOMPARE(QFileInfo(dir->filePath("new/downloads/qzRate103.exe")).size(),
                  answer.body.size());
-        QCOMPARE(form->Lines(), (QStringList{"", "qzRate103.exe has been succesfully downloaded",
-                                             "Click \"Install\" to install the progam"}));
-        QCOMPARE(form->BtnExit->text(), QString("Install"));
+        QCOMPARE(form->Lines(),
+                 (dutch ? QStringList{"", "qzRate103.exe is met succes gedownload",
+                                      "Klik \"Installeer\" om het progamma te installeren"}
+                        : QStringList{"", "qzRate103.exe has been succesfully downloaded",
+                                      "Click \"Install\" to install the progam"}));
+        QCOMPARE(form->BtnExit->text(), QString(dutch ? "Installeer" : "Install"));
     }
 }
 
@@ -331,58 +387,180 @@ void TestVersionsForm::fileThatTakesNoBytesFailsTheDownload() {
     QCOMPARE(form->ReceivedKB, 4);
 }
 
-void TestVersionsForm::oldFilesDeletedOnlyWhereSafe() {
-    server->SetDefaultAnswer(Answer("", 404));
-    const QStringList present{"program/qzRate1.02.exe",   "program/qzrate",
-                              "program/qzRate_Sched",     "program/python3.11",
-                              "downloads/qzRate1.02.exe", "downloads/python3.11"};
+void TestVersionsForm::oldFilesDeletedOnlyOnceTheNewOneIsComplete() {
+    const QStringList present{"program/qzRate1.02.exe", "program/qzrate",
+                              "program/qzRate_Sched",   "program/python3.11",
+                              "program/qzRate103.exe",  "downloads/qzRate1.02.exe",
+                              "downloads/python3.11"};
     for (const QString& file : present)
         WriteFile(dir->filePath(file), "x");
-    for (const QString name : {"python3.11", "qzrate", "qzRate_Sched"}) {
+    const auto files = [this](const QString& folder) {
+        return QDir(dir->filePath(folder)).entryList(QDir::Files, QDir::Name);
+    };
+    // A failed download deletes nothing, not even the file the server named.
+    server->Enqueue(Answer("", 404));
+    form->DownloadName = "python3.11";
+    form->BtnDownloadClick();
+    QCOMPARE(files("program"), (QStringList{"python3.11", "qzRate1.02.exe", "qzRate103.exe",
+                                            "qzRate_Sched", "qzrate"}));
+    QCOMPARE(files("downloads"), (QStringList{"python3.11", "qzRate1.02.exe"}));
+    // A complete one takes the program's old installers along, never the program's own files.
+    for (const QString name : {"qzrate", "qzRate_Sched", "qzRate103.exe"}) {
+        server->Enqueue(Answer(QByteArray(2048, 'n')));
         form->DownloadName = name;
         form->BtnDownloadClick();
     }
-    QCOMPARE(QDir(dir->filePath("program")).entryList(QDir::Files, QDir::Name),
-             (QStringList{"python3.11", "qzRate_Sched", "qzrate"}));
-    QCOMPARE(QDir(dir->filePath("downloads")).entryList(QDir::Files), QStringList{});
+    QCOMPARE(files("program"), (QStringList{"python3.11", "qzRate_Sched", "qzrate"}));
+    QCOMPARE(files("downloads"),
+             (QStringList{"python3.11", "qzRate103.exe", "qzRate_Sched", "qzrate"}));
+    QCOMPARE(QFileInfo(dir->filePath("program/qzrate")).size(), 1);
+}
+
+void TestVersionsForm::stalledDownloadFails() {
+    // 8 KB, then the connection stays open without a byte.
+    server->Enqueue({.body = QByteArray(64 * 1024, 'i'), .cutAfter = 8192, .hangAfterCut = true});
+    QElapsedTimer sinceLastPiece;
+    connect(form->Gauge1, &QProgressBar::valueChanged, this, [&] { sinceLastPiece.start(); });
+    // Long past the time-out, the program's end stops the download.
+    QTimer::singleShot(30000, form.get(), &TVersionsForm::Abort);
+    form->DownloadName = "qzRate103.exe";
+    form->InstallerSizeKB = 64;
+    form->BtnDownloadClick();
+    const qint64 stalledMs = sinceLastPiece.elapsed();
+    QCOMPARE(form->ReceivedKB, 8);
+    QVERIFY(!form->InstallerReady);
+    QVERIFY2(stalledMs >= 19900 && stalledMs < 23000, qPrintable(QString::number(stalledMs)));
+}
+
+void TestVersionsForm::installation_data() {
+    QTest::addColumn<bool>("dutch");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("English") << false
+                             << QStringList{"", "The installation of qzRate is started.",
+                                            "The installation of qzRate has started."};
+    QTest::newRow("Dutch") << true
+                           << QStringList{"", "De installatie van qzRate wordt gestart.",
+                                          "De installatie van qzRate is gestart."};
 }
 
 void TestVersionsForm::installation() {
+    QFETCH(bool, dutch);
+    QFETCH(QStringList, lines);
     // The stand-in installer records its arguments next to itself.
     WriteFile(dir->filePath("downloads/qzrate103.run"),
               "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n", true);
-    QFile::copy("/bin/sleep", dir->filePath("program/qzRate_Sched"));
+    const QString schedulerPath = dir->filePath("program/qzRate_Sched");
+    QFile::copy("/bin/sleep", schedulerPath);
     QProcess scheduler;
-    scheduler.start(dir->filePath("program/qzRate_Sched"), {"60"});
+    scheduler.start(schedulerPath, {"60"});
     QVERIFY(scheduler.waitForStarted());
     int ended = 0;
-    form->EndProgram = [&] { ++ended; };
+    bool schedulerStopped = false;
+    form->EndProgram = [&] {
+        ++ended;
+        schedulerStopped = FindProcess(schedulerPath) == 0;
+    };
+    form->Dutch = dutch;
     form->InstallerName = "qzrate103.run";
     form->InstallerReady = true;
 
+    QElapsedTimer clock;
+    clock.start();
     form->BtnExitClick();
+    // The last line is in view for a second before the program ends.
+    QVERIFY(clock.elapsed() >= 1000);
     QCOMPARE(ended, 1);
-    QCOMPARE(form->Lines(), (QStringList{"", "The installation of qzRate is started.",
-                                         "The installation of qzRate has started."}));
-    QVERIFY(scheduler.waitForFinished(5000));
+    QVERIFY(schedulerStopped);
+    QCOMPARE(form->Lines(), lines);
+    QTRY_COMPARE(scheduler.state(), QProcess::NotRunning);
     QFile args(dir->filePath("downloads/qzrate103.run.args"));
     QTRY_VERIFY(args.size() > 0);
     QVERIFY(args.open(QIODevice::ReadOnly));
     QCOMPARE(args.readAll(), QByteArray("/SP-\n/silent\n/noicons\n"));
 }
 
-void TestVersionsForm::installerThatCannotStart() {
+void TestVersionsForm::secondClickOnInstallStartsNothing() {
+    // The stand-in installer notes each start.
+    WriteFile(dir->filePath("downloads/qzrate103.run"), "#!/bin/sh\necho started >> \"$0.log\"\n",
+              true);
     int ended = 0;
     form->EndProgram = [&] { ++ended; };
-    form->Dutch = true;
+    // Should a second installation be left waiting in a nested loop, the program's end frees it
+    // as it frees every running loop.
+    QTimer::singleShot(5000, form.get(), [] { QCoreApplication::exit(); });
+    form->InstallerName = "qzrate103.run";
+    form->InstallerReady = true;
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    // The second click comes while the first waits its second before the end.
+    QTimer::singleShot(150, form.get(),
+                       [this] { QTest::mouseClick(form->BtnExit, Qt::LeftButton); });
+    QTest::mouseClick(form->BtnExit, Qt::LeftButton);
+    QCOMPARE(ended, 1);
+    QFile log(dir->filePath("downloads/qzrate103.run.log"));
+    QTRY_VERIFY(log.size() > 0);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll(), QByteArray("started\n"));
+}
+
+void TestVersionsForm::installerThatCannotStart_data() {
+    QTest::addColumn<bool>("dutch");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("Dutch") << true
+                           << QStringList{"", "De installatie van qzRate wordt gestart.",
+                                          "Installatie is mislukt."};
+    QTest::newRow("English") << false
+                             << QStringList{"", "The installation of qzRate is started.",
+                                            "Installation failed."};
+}
+
+void TestVersionsForm::installerThatCannotStart() {
+    QFETCH(bool, dutch);
+    QFETCH(QStringList, lines);
+    int ended = 0;
+    form->EndProgram = [&] { ++ended; };
+    form->Dutch = dutch;
     form->InstallerName = "qzRate103.exe";
     form->InstallerReady = true;
-    form->BtnExitClick();
-    form->BtnExitClick();
+    form->show();
+    // A failed start leaves the button ready for another try.
+    QTest::mouseClick(form->BtnExit, Qt::LeftButton);
+    QTest::mouseClick(form->BtnExit, Qt::LeftButton);
     QCOMPARE(ended, 0);
-    QCOMPARE(form->Lines().mid(0, 3), (QStringList{"", "De installatie van qzRate wordt gestart.",
-                                                   "Installatie is mislukt."}));
-    QCOMPARE(form->Lines().size(), 6);
+    QCOMPARE(form->Lines(), lines + lines);
+    QVERIFY(form->isVisible());
+}
+
+// A second "Check nu" while a check runs shows the dialog at once, and the running check's
+// outcome takes the place of its line in that same showing.
+void TestVersionsForm::checkNuWhileACheckRunsShowsItsOutcome() {
+    server->Enqueue({.body = "qzRate,qzRate103.exe,b,1400\r\n" + Padding, .delayMs = 1000});
+    ShowCounter showings;
+    form->installEventFilter(&showings);
+    int waits = 0;
+    QStringList waiting;
+    connect(form.get(), &TVersionsForm::waitStarted, this, [&] {
+        // The second wait is the one for the list.
+        if (++waits == 2)
+            QTimer::singleShot(0, form.get(), [&] {
+                form->ManualCheck(0, 0, 300, 500);
+                waiting = form->Lines();
+            });
+    });
+    QStringList outcome;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (form->isVisible() && form->Lines() != waiting) {
+            outcome = form->Lines();
+            form->reject();
+        }
+    });
+    watch.start(10);
+    form->ManualCheck(0, 0, 300, 500);
+    QCOMPARE(waiting, (QStringList{"", "A check is already running."}));
+    QCOMPARE(outcome, AdvisedLines);
+    QCOMPARE(showings.Count, 1);
+    QCOMPARE(server->RequestCount(), 1);
 }
 
 void TestVersionsForm::signalEndsACheckAtOnce() {
