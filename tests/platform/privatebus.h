@@ -28,6 +28,7 @@ public:
     PrivateBus& operator=(const PrivateBus&) = delete;
 
     bool IsUp() const { return !Address.isEmpty(); }
+    QByteArray BusAddress() const { return Address; }
     // A connection of its own under the given name.
     QDBusConnection Connect(const QString& name) const {
         return QDBusConnection::connectToBus(QString::fromUtf8(Address), name);
@@ -96,5 +97,52 @@ public slots:
     void CloseNotification(uint id) { Closed.append(id); }
 
 private:
+    QDBusConnection Bus{QString()};
+};
+
+// logind and NetworkManager as the system bus shows them: owns both names, has NetworkManager's
+// State property and sends their signals. The static functions play a stranger's signals on any
+// connection.
+class FakeSystemServices : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.NetworkManager")
+    Q_PROPERTY(uint State MEMBER State)
+
+public:
+    // Registers itself on the bus; false when a name or the object is taken.
+    bool Register(QDBusConnection bus) {
+        Bus = bus;
+        return bus.registerObject(QStringLiteral("/org/freedesktop/NetworkManager"), this,
+                                  QDBusConnection::ExportAllProperties) &&
+               bus.registerService(QStringLiteral("org.freedesktop.login1")) &&
+               bus.registerService(QStringLiteral("org.freedesktop.NetworkManager"));
+    }
+
+    // start: the machine goes to sleep; false: it woke.
+    static void PrepareForSleep(QDBusConnection bus, bool start) {
+        Send(bus, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
+             start);
+    }
+    static void StateChanged(QDBusConnection bus, uint state) {
+        Send(bus, "/org/freedesktop/NetworkManager", "org.freedesktop.NetworkManager",
+             "StateChanged", state);
+    }
+    void Wake() { PrepareForSleep(Bus, false); }
+    void SetState(uint state) {
+        State = state;
+        StateChanged(Bus, state);
+    }
+
+    uint State = 70;
+
+private:
+    static void Send(QDBusConnection bus, const char* path, const char* interface, const char* name,
+                     const QVariant& argument) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QString::fromLatin1(path), QString::fromLatin1(interface), QString::fromLatin1(name));
+        signal << argument;
+        bus.send(signal);
+    }
+
     QDBusConnection Bus{QString()};
 };
