@@ -6,11 +6,13 @@
 #include "alarm/alarmsilence.h"
 #include "alarm/alarmsound.h"
 #include "app/deltahistory.h"
+#include "app/promptreadings.h"
 #include "app/refreshcycle.h"
 #include "settings/mainwindowcontrols.h"
 #include "settings/settingsstore.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -25,6 +27,7 @@ class QLineEdit;
 class QMenu;
 class QToolButton;
 class DesktopNotifier;
+class SystemBus;
 class TAboutBox;
 class TMessageForm;
 class TOptionsForm;
@@ -57,6 +60,12 @@ public:
     // Reads the rate from the source MarketClosed chooses, without blocking the window; a
     // request while a reading runs is merged into one reading after it.
     void RefreshRate();
+    // Reads at once when the machine wakes and when the network comes back after a reading
+    // found no connection, as the bus reports them.
+    void WatchSystemBus(const SystemBus& bus);
+    void Woke();
+    void NetworkState(uint state, bool changed);
+    void WakeWaitTimer();
     void TimerStartTimer();
     void DownloadTimerTimer();
     // Colours the prefix by the day's change and the rate by the last step.
@@ -170,6 +179,8 @@ public:
     QTimer MinTimer;
     QTimer MaxTimer;
     QTimer TimerStart;
+    // How long a wake's reading may wait for the network.
+    QTimer WakeWait;
 
     QMenu* PopupMenu;
     QAction* Download;
@@ -209,6 +220,9 @@ private:
     std::array<QLineEdit*, 8> ParameterEdits() const;
     // Starts or stops a timer only when its state changes, so a running count goes on.
     static void SetTimerRunning(QTimer& timer, bool running);
+    // Where a download tick would read, and no reading runs.
+    bool PromptReadingFree() const;
+    void ReadPromptly(const char* why);
     // Where the alarm arrows lie on the screen, whether one shows or not.
     QRect ArrowSpot() const;
     void ShowSilence();
@@ -220,4 +234,7 @@ private:
     // The last left-button press in screen coordinates, and the arrows' spot then.
     QPoint PressAt;
     QRect PressSpot;
+    PromptReadings Prompt;
+    // A monotonic clock for the readings on the network's return.
+    QElapsedTimer Uptime;
 };
