@@ -7,6 +7,7 @@
 #include "platform/applog.h"
 #include "platform/desktopnotifier.h"
 #include "platform/singleinstance.h"
+#include "platform/systembus.h"
 #include "platform/terminationsignals.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
     DesktopNotifier notifier(QDBusConnection::sessionBus(),
                              DesktopNotifier::EnabledIn(ServiceConfigPath()));
     mainForm.Notifier = &notifier;
+    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &mainForm,
+                     &TMainForm::SilenceAlarm);
     QObject::connect(&instance, &SingleInstance::Activated, &mainForm, [&mainForm] {
         mainForm.setWindowState(mainForm.windowState() & ~Qt::WindowMinimized);
         mainForm.show();
@@ -96,8 +99,14 @@ int main(int argc, char** argv) {
     HistoryWiring history(mainForm, store.Location(), HistoryService::UserPath());
     QObject::connect(&instance, &SingleInstance::ChartAsked, &history, &HistoryWiring::OpenChart);
 
+    // The system bus says when the machine wakes and when the network returns. Connecting
+    // to it waits for its daemon: after the first paint, on a thread of its own.
+    SystemBus systemBus;
+    mainForm.WatchSystemBus(systemBus);
+
     FirstPaintWatcher firstPaint(sinceStart, [&] {
         history.History.Start();
+        systemBus.Connect();
         if (command.Chart)
             history.OpenChart();
     });
