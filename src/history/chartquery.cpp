@@ -16,9 +16,9 @@ constexpr qint64 DayMs = qint64(24) * 60 * 60 * 1000;
 // failed, when given, counts the rows of a part without a good one.
 QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, const QString& good,
                          const QString& failed, qint64 lastExtraMs) {
-    QList<Slice> found;
     if (slices < 1 || span.ToMs <= span.FromMs)
-        return found;
+        return {};
+    QList<Slice> found;
     const qint64 width = (span.ToMs - span.FromMs + slices - 1) / slices;
     QSqlQuery goodQuery(db);
     QSqlQuery failedQuery(db);

@@ -52,7 +52,7 @@ public:
     QVariant Value(int i) const { return Query.value(i); }
 
     QSqlQuery Query;
-    bool Ok = false;
+    bool Ok;
     bool AtEnd = true;
 };
 
@@ -114,7 +114,7 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
         result.Error = (readings.Ok ? candles : readings).Query.lastError().text();
     ok = ok && file.write(CsvHeader()) >= 0;
     while (ok && (!readings.AtEnd || !candles.AtEnd)) {
-        if (cancel && (result.Rows & 1023) == 0 && cancel->load()) {
+        if (cancel && cancel->load()) {
             result.Cancelled = true;
             break;
         }
@@ -140,16 +140,14 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
             result.Error = cursor->Query.lastError().text();
         }
     }
-    readings.Query.finish();
-    candles.Query.finish();
     connection.commit();
     if (ok && !result.Cancelled && file.commit()) {
         result.Ok = true;
         return result;
     }
+    // Not committed, the file that was being written goes with the QSaveFile.
     if (result.Error.isEmpty() && !result.Cancelled)
         result.Error = file.errorString();
-    file.cancelWriting();
     return result;
 }
 

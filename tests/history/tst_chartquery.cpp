@@ -76,8 +76,10 @@ private slots:
             << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(5, 6, 0, 0, 0, 2), S(10, 10, 0.8, 0.8, 1)}
             << QList<Slice>{} << Points{{{0, 0.9}}, {{10, 0.8}}} << Points{} << 0.8 << 0.9;
         QTest::newRow("twenty minutes apart still join")
-            << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(20 * Minute, 20 * Minute, 0.9, 0.9, 1)}
-            << QList<Slice>{} << Points{{{0, 0.9}, {20 * Minute, 0.9}}} << Points{} << 0.9 << 0.9;
+            << QList<Slice>{S(60 * Minute, 60 * Minute, 0.9, 0.9, 1),
+                            S(80 * Minute, 80 * Minute, 0.9, 0.9, 1)}
+            << QList<Slice>{} << Points{{{60 * Minute, 0.9}, {80 * Minute, 0.9}}} << Points{} << 0.9
+            << 0.9;
         QTest::newRow("longer apart break")
             << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(20 * Minute + 1, 20 * Minute + 1, 0.9, 0.9, 1)}
             << QList<Slice>{} << Points{{{0, 0.9}}, {{20 * Minute + 1, 0.9}}} << Points{} << 0.9
