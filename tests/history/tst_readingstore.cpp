@@ -142,6 +142,24 @@ private slots:
         }
     }
 
+    // A whole SQLite file of another kind is no damage: it stays, and the store says why it
+    // cannot use it.
+    void foreignFileStays() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("h.sqlite");
+        {
+            ReadingStore other(path, "other");
+            QVERIFY(other.Open(Now));
+            QSqlQuery(QStringLiteral("DROP TABLE readings"), other.Database());
+            QSqlQuery(QStringLiteral("CREATE TABLE readings(x)"), other.Database());
+        }
+        ReadingStore store(path, "foreign");
+        QVERIFY(!store.Open(Now));
+        QVERIFY(store.Error().startsWith("cannot prepare"));
+        QVERIFY(store.MovedAside().isEmpty());
+        QVERIFY(!store.Append({Good(1, 0.9)}));
+    }
+
     void damagedFileMovedAside_data() {
         QTest::addColumn<QString>("damage");
         QTest::newRow("not SQLite") << "text";
