@@ -58,8 +58,6 @@ int ReadingStore::FoldFailed(const QString& error) {
 }
 
 bool ReadingStore::Open(const QDateTime& now, bool checkFirst) {
-    if (Ready)
-        return true;
     MovedAsidePath.clear();
     if (!QSqlDatabase::contains(Connection)) {
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Connection).setDatabaseName(Path);
@@ -212,7 +210,6 @@ bool ReadingStore::PutCandles(const QList<Candle>& candles) {
                                 find.value(3).toDouble(), find.value(4).toInt()};
             candle = MergeCandles(stored, candle);
         }
-        find.finish();
         const QVariantList values{candle.StartMs, candle.First, candle.High,
                                   candle.Low,     candle.Last,  candle.Count};
         for (int i = 0; i < values.size(); ++i)
