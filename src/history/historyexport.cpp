@@ -109,10 +109,7 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
                    QStringLiteral("SELECT t, first, high, low, last, count FROM candles "
                                   "WHERE t >= ? AND t < ? ORDER BY t"),
                    span);
-    bool ok = readings.Ok && candles.Ok;
-    if (!ok)
-        result.Error = (readings.Ok ? candles : readings).Query.lastError().text();
-    ok = ok && file.write(CsvHeader()) >= 0;
+    bool ok = readings.Ok && candles.Ok && file.write(CsvHeader()) >= 0;
     while (ok && (!readings.AtEnd || !candles.AtEnd)) {
         if (cancel && cancel->load()) {
             result.Cancelled = true;
@@ -133,9 +130,9 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
         ok = file.write(row) == row.size();
         ++result.Rows;
     }
-    // A read that failed half-way ends a cursor early: that is no complete export.
+    // A cursor that could not start, or whose read failed half-way, gives no complete export.
     for (const Cursor* cursor : {&readings, &candles}) {
-        if (ok && cursor->Query.lastError().isValid()) {
+        if (result.Error.isEmpty() && cursor->Query.lastError().isValid()) {
             ok = false;
             result.Error = cursor->Query.lastError().text();
         }
