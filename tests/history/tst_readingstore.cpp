@@ -233,7 +233,7 @@ private slots:
         worker.Keep(Good(now, 0.91));
         worker.Keep(Failed(now + 1));
         QCOMPARE(log.Lines().size(), 1);
-        QVERIFY(log.Lines().first().startsWith("history writing paused"));
+        QVERIFY(log.Lines().first().startsWith("history writing paused: cannot open"));
         QVERIFY(QFile::remove(folder));
         QVERIFY(QDir().mkpath(folder));
         worker.Keep(Good(now + 2, 0.93));
