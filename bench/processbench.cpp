@@ -5,6 +5,7 @@
 //   bench_process PROGRAM MINIMAL startup RUNS
 //   bench_process PROGRAM MINIMAL steady RUNS MEMORY_S CPU_S
 //   bench_process PROGRAM MINIMAL sound RUNS AFTER_S
+//   bench_process PROGRAM BEFORE memory RUNS AFTER_S   (an older build of the program beside it)
 #include "server/ratefeed.h"
 #include "server/ratepageserver.h"
 #include "server/scriptedhttpserver.h"
@@ -255,6 +256,28 @@ int Sound(const QString& program, const QString& minimal, const Pages& pages, in
     return 0;
 }
 
+// Resident memory of the program and of an older build of it, side by side, reading every 5 s;
+// and whether the program maps Qt Charts without ever opening its chart.
+int Memory(const QString& program, const QString& before, const Pages& pages, int runs,
+           int afterS) {
+    SideBySide both(program, before, pages, runs, false);
+    Wait(afterS * 1000);
+    std::vector<double> now, then;
+    int charts = 0;
+    for (const auto& started : both.programs) {
+        now.push_back(double(RssKb(started->Pid())));
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(started->Pid()));
+        charts += maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6Charts");
+    }
+    for (const auto& started : both.minimals)
+        then.push_back(double(RssKb(started->Pid())));
+    Print("rss_kb", Median(now), "kB");
+    Print("rss_kb_before", Median(then), "kB");
+    Print("rss_delta_kb", Median(now) - Median(then), "kB");
+    Print("charts_mapped", charts, "programs");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -293,5 +316,7 @@ int main(int argc, char** argv) {
         return Steady(program, minimal, pages, runs, seconds(5, 30), seconds(6, 60));
     if (mode == u"sound")
         return Sound(program, minimal, pages, runs, seconds(5, 65));
+    if (mode == u"memory")
+        return Memory(program, minimal, pages, runs, seconds(5, 30));
     return 2;
 }

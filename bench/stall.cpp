@@ -4,6 +4,7 @@
 //   bench_stall [SCENARIO...]   (all when none is named; each the median of three runs)
 #include "alarm/alarmsound.h"
 #include "app/refreshcycle.h"
+#include "history/historyservice.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
 #include "sources/ratereading.h"
@@ -14,15 +15,20 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -112,6 +118,53 @@ void Tones(QObject& owner, std::function<void()> done) {
     poll->start(50);
 }
 
+// 50 readings kept one after another while a thread beside them writes 4 kB blocks with fsync
+// into a file in the history's folder.
+class HistoryUnderLoad : public QObject {
+public:
+    HistoryUnderLoad(QObject& owner, std::function<void()> done)
+        : QObject(&owner), History(Folder.filePath(QStringLiteral("history.sqlite"))),
+          Syncer([this] {
+              QFile load(Folder.filePath(QStringLiteral("load")));
+              load.open(QIODevice::WriteOnly);
+              const QByteArray block(4096, 'x');
+              while (!Stop) {
+                  load.write(block);
+                  load.flush();
+                  ::fsync(load.handle());
+              }
+          }) {
+        connect(&History, &HistoryService::Kept, this, [this, done] {
+            if (++Kept == 50)
+                done();
+            else
+                Keep();
+        });
+        History.Start();
+        Keep();
+    }
+    ~HistoryUnderLoad() override {
+        Stop = true;
+        Syncer.join();
+    }
+
+private:
+    void Keep() {
+        History.Keep(
+            StoredReading{QDateTime::currentMSecsSinceEpoch(), ReadingSource::IEX, 0.92, {}});
+    }
+
+    QTemporaryDir Folder;
+    HistoryService History;
+    std::atomic_bool Stop = false;
+    std::thread Syncer;
+    int Kept = 0;
+};
+
+void HistoryWrites(QObject& owner, std::function<void()> done) {
+    new HistoryUnderLoad(owner, std::move(done));
+}
+
 // Nothing for 5 s: the floor that the machine's load alone gives.
 void Idle(QObject& owner, std::function<void()> done) {
     QTimer::singleShot(5000, &owner, done);
@@ -119,9 +172,13 @@ void Idle(QObject& owner, std::function<void()> done) {
 
 const std::map<QString, Scenario>& Scenarios() {
     static const std::map<QString, Scenario> all{
-        {QStringLiteral("idle"), Idle},         {QStringLiteral("reading"), SlowReading},
-        {QStringLiteral("ping"), Ping},         {QStringLiteral("versionlist"), SlowVersionList},
-        {QStringLiteral("download"), Download}, {QStringLiteral("tones"), Tones},
+        {QStringLiteral("idle"), Idle},
+        {QStringLiteral("reading"), SlowReading},
+        {QStringLiteral("ping"), Ping},
+        {QStringLiteral("versionlist"), SlowVersionList},
+        {QStringLiteral("download"), Download},
+        {QStringLiteral("tones"), Tones},
+        {QStringLiteral("history"), HistoryWrites},
     };
     return all;
 }

@@ -9,7 +9,7 @@ packages=(
   fonts-dejavu-core
   libcurl4-openssl-dev ca-certificates
   qt6-multimedia-dev pulseaudio pulseaudio-utils
-  libqt6sql6-sqlite qt6-charts-dev sqlite3
+  libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev sqlite3
   python3 python3-dbus gdb
   iputils-ping xdg-utils
   qt6-svg-dev qt6-wayland weston dbus desktop-file-utils appstream dpkg-dev file fakeroot

@@ -1,11 +1,16 @@
 // Writes pictures of the program's windows, drawn off screen on a throw-away settings store,
-// in the language of the environment (LANG):
+// in the language of the environment (LANG), the chart on a generated history of 40 days:
 //   qzrate-render [--dark-theme] <folder>
 // --dark-theme starts the program as a dark desktop theme would: Fusion with light text on
 // dark grey.
 #include "app/mainform.h"
 #include "app/messageform.h"
 #include "app/windows.h"
+#include "history/chartplot.h"
+#include "history/chartwindow.h"
+#include "history/historyfill.h"
+#include "history/historywiring.h"
+#include "history/readingstore.h"
 #include "info/aboutbox.h"
 #include "platform/application.h"
 #include "platform/programicon.h"
@@ -15,12 +20,16 @@
 #include "sources/ratereading.h"
 #include "support/systeminfo.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 
@@ -48,6 +57,46 @@ void ShowSampleReading(TMainForm& main) {
     for (const double rate : {0.9020, 0.9022, 0.9022, 0.9019, 0.9025, 0.9027})
         main.History.DrawDeltaImage(rate, marks);
     main.ImageDelta->setPixmap(QPixmap::fromImage(marks));
+}
+
+// Runs the event loop until the chart has painted what it asked for.
+bool ChartPainted(ChartWindow& chart) {
+    QEventLoop loop;
+    bool painted = false;
+    QObject::connect(&chart, &ChartWindow::Painted, &loop, [&] {
+        painted = true;
+        loop.quit();
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return painted;
+}
+
+// The day with the crosshair at the plot's middle, and the month.
+bool SaveCharts(TMainForm& main, const QString& iniPath, const QString& dataFolder,
+                const QDir& folder) {
+    const QString path = dataFolder + QStringLiteral("/history.sqlite");
+    {
+        ReadingStore store(path, QStringLiteral("render"));
+        if (!QDir().mkpath(dataFolder) || !store.Open(QDateTime::currentDateTime()) ||
+            !FillHistory(store, HistoryFill{QDateTime::currentDateTime(), 40, 30, 31}))
+            return false;
+    }
+    HistoryWiring history(main, iniPath, path);
+    history.OpenChart();
+    ChartWindow& chart = *history.Chart;
+    if (!ChartPainted(chart))
+        return false;
+    QWidget* view = qobject_cast<QAbstractScrollArea*>(chart.Plot->Widget())->viewport();
+    const QPointF middle = view->rect().center();
+    QMouseEvent move(QEvent::MouseMove, middle, view->mapToGlobal(middle), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &move);
+    bool saved = Save(chart, folder, QStringLiteral("chart-day.png"));
+    chart.SetRange(ChartRange::Month);
+    saved &= ChartPainted(chart) && Save(chart, folder, QStringLiteral("chart-month.png"));
+    chart.close();
+    return saved;
 }
 
 // A dark desktop theme as Qt's Fusion style shows it.
@@ -109,6 +158,8 @@ int main(int argc, char** argv) {
     about.AutorBtnClick();
     saved &= Save(about, folder, QStringLiteral("about-author-page.png"));
     about.hide();
+    saved &=
+        SaveCharts(main, scratch.filePath("qzRate.ini"), scratch.filePath("data/qzRate"), folder);
     for (const int size : {16, 32, 256})
         saved &= SaveImage(ProgramIconImage(size), folder, QStringLiteral("icon-%1.png").arg(size));
     return saved ? 0 : 1;

@@ -1,44 +1,41 @@
 #pragma once
 
 #include "alarm/alarm.h"
-#include "alarm/audiooutput.h"
 
-#include <QByteArray>
-#include <QList>
 #include <QObject>
-#include <QTimer>
+#include <QThread>
 
-#include <memory>
-
-// Plays the alarm's sweeps without ever making the window wait. One audio sink serves the
-// program's whole life; it is made when the first series is asked for, so a program whose
-// alarm never sounds loads no audio libraries at all. Without an audio device the alarm is silent.
+// Plays the alarm's sweeps without ever making the window wait. Loading the audio libraries
+// and opening a stream take up to a few hundred milliseconds, so the sound has a thread of its
+// own, started when the first series is asked for: a program whose alarm never sounds loads
+// no audio libraries at all. Without an audio device the alarm is silent.
 class AlarmSound : public QObject {
     Q_OBJECT
 
 public:
     explicit AlarmSound(QObject* parent = nullptr);
+    // Ends the sound and its thread.
     ~AlarmSound() override;
 
     // Queues a series. The series asked for in one turn of the event loop (the steps of one
     // reading) play one after another; a series asked for in a later turn drops those that
     // have not started yet, so the sound never lags behind the readings.
     void Play(Sweep sweep);
-    // Series queued, or samples still to be handed to the sink.
-    bool Busy() const;
+    // Ends the sound at once and drops the series queued.
+    void Stop();
+    // Series asked for and not played out yet.
+    bool Busy() const { return Done < Asked; }
 
 signals:
     void SeriesStarted(Sweep sweep);
 
 private:
-    bool OpenSink();
-    void Feed();
+    class Player;
 
-    std::unique_ptr<AudioOutput> Sink;
-    bool NoDevice = false;
-    QTimer Feeder;
-    QList<Sweep> Pending;
-    QByteArray Current;
-    qsizetype Written = 0;
+    QThread Thread;
+    Player* Worker = nullptr;
     bool TurnOpen = false;
+    // Requests are numbered; the player says up to which one it has played everything.
+    quint64 Asked = 0;
+    quint64 Done = 0;
 };

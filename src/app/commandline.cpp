@@ -15,9 +15,15 @@ QString Usage(const QCommandLineParser& parser, const QString& program) {
     return text;
 }
 
+CommandLine Exit(int code) {
+    CommandLine command;
+    command.ExitCode = code;
+    return command;
+}
+
 } // namespace
 
-std::optional<int> HandleCommandLine(int argc, char** argv) {
+CommandLine HandleCommandLine(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -31,27 +37,38 @@ std::optional<int> HandleCommandLine(int argc, char** argv) {
                        "settings folder brings the running window to the front."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption chart(
+        QStringLiteral("chart"),
+        QStringLiteral("Open the rate history's chart (in the running qzRate when there is one)."));
+    const QCommandLineOption exportHistory(
+        QStringLiteral("export-history"),
+        QStringLiteral("Write every reading kept as CSV to <file> and end."),
+        QStringLiteral("file"));
+    parser.addOption(chart);
+    parser.addOption(exportHistory);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (!parser.parse(arguments)) {
         err << parser.errorText() << "\n\n" << Usage(parser, arguments.first());
-        return 2;
+        return Exit(2);
     }
     if (!parser.positionalArguments().isEmpty()) {
         err << "Unexpected argument '" << parser.positionalArguments().first() << "'.\n\n"
             << Usage(parser, arguments.first());
-        return 2;
+        return Exit(2);
     }
     // --help-all comes with --help; there are no further options to show.
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         out << Usage(parser, arguments.first());
-        return 0;
+        return Exit(0);
     }
     if (parser.isSet(version)) {
         // "versie 1.02" holds the number after its word.
         out << ProductName << ' ' << VersionText.section(u' ', -1) << '\n';
-        return 0;
+        return Exit(0);
     }
-    return std::nullopt;
+    return {.ExitCode = std::nullopt,
+            .Chart = parser.isSet(chart),
+            .ExportPath = parser.value(exportHistory)};
 }

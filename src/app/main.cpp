@@ -1,10 +1,13 @@
 #include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/windows.h"
+#include "history/historyexport.h"
+#include "history/historywiring.h"
 #include "platform/application.h"
 #include "platform/applog.h"
 #include "platform/desktopnotifier.h"
 #include "platform/singleinstance.h"
+#include "platform/systembus.h"
 #include "platform/terminationsignals.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
@@ -20,22 +23,26 @@ namespace {
 
 // Logs once how long the program took to paint its main window for the first time, then has
 // the HTTP library loaded off this thread while the first reading is still a second away: the
-// window comes up without waiting for it, and no reading waits for it either.
+// window comes up without waiting for it, and no reading waits for it either. What else waits
+// for the first paint comes after.
 class FirstPaintWatcher : public QObject {
 public:
-    explicit FirstPaintWatcher(const QElapsedTimer& sinceStart) : SinceStart(sinceStart) {}
+    FirstPaintWatcher(const QElapsedTimer& sinceStart, std::function<void()> then)
+        : SinceStart(sinceStart), Then(std::move(then)) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             qCInfo(lcApp) << "first paint after" << SinceStart.elapsed() << "ms";
             watched->removeEventFilter(this);
             HttpTransfer::LoadInBackground();
+            QMetaObject::invokeMethod(this, Then, Qt::QueuedConnection);
         }
         return false;
     }
 
 private:
     QElapsedTimer SinceStart;
+    std::function<void()> Then;
 };
 
 } // namespace
@@ -44,14 +51,21 @@ int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
 
-    if (const std::optional<int> exitCode = HandleCommandLine(argc, argv))
-        return *exitCode;
+    const CommandLine command = HandleCommandLine(argc, argv);
+    if (command.ExitCode)
+        return *command.ExitCode;
+    if (!command.ExportPath.isEmpty()) {
+        // No display and no window: beside a running program too.
+        QCoreApplication app(argc, argv);
+        return ExportHistoryCommand(HistoryService::UserPath(), command.ExportPath);
+    }
 
     SupportStartup();
     const SettingsStore store(ProductName);
     // Decided before the application object: a second start needs no display to hand over.
     SingleInstance instance(QFileInfo(store.Location()).absolutePath());
-    if (instance.HandOver())
+    if (instance.HandOver(1000,
+                          command.Chart ? SingleInstance::Ask::Chart : SingleInstance::Ask::Window))
         return 0;
 
     Application app(argc, argv);
@@ -68,6 +82,8 @@ int main(int argc, char** argv) {
     DesktopNotifier notifier(QDBusConnection::sessionBus(),
                              DesktopNotifier::EnabledIn(ServiceConfigPath()));
     mainForm.Notifier = &notifier;
+    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &mainForm,
+                     &TMainForm::SilenceAlarm);
     QObject::connect(&instance, &SingleInstance::Activated, &mainForm, [&mainForm] {
         mainForm.setWindowState(mainForm.windowState() & ~Qt::WindowMinimized);
         mainForm.show();
@@ -79,7 +95,21 @@ int main(int argc, char** argv) {
     QObject::connect(&termination, &TerminationSignals::Received, &mainForm, &TMainForm::close);
     QObject::connect(&mainForm, &TMainForm::Closed, &app, &QCoreApplication::quit);
 
-    FirstPaintWatcher firstPaint(sinceStart);
+    // Every reading goes into the history, which its own thread opens after the first paint.
+    HistoryWiring history(mainForm, store.Location(), HistoryService::UserPath());
+    QObject::connect(&instance, &SingleInstance::ChartAsked, &history, &HistoryWiring::OpenChart);
+
+    // The system bus says when the machine wakes and when the network returns. Connecting
+    // to it waits for its daemon: after the first paint, on a thread of its own.
+    SystemBus systemBus;
+    mainForm.WatchSystemBus(systemBus);
+
+    FirstPaintWatcher firstPaint(sinceStart, [&] {
+        history.History.Start();
+        systemBus.Connect();
+        if (command.Chart)
+            history.OpenChart();
+    });
     mainForm.installEventFilter(&firstPaint);
     mainForm.show();
     return app.exec();

@@ -193,6 +193,7 @@ void TMainForm::CreateMenus() {
     LeesOrvane = PopupMenu->addAction(QStringLiteral("Lees Orvane Data"));
     Formaat = PopupMenu->addAction(QStringLiteral("Klein"));
     Instellingen = PopupMenu->addAction(QStringLiteral("Instellingen..."));
+    Koersverloop = PopupMenu->addAction(QStringLiteral("Koersverloop..."));
     PopupMenu->addSeparator();
     OverqzRate1 = PopupMenu->addAction(QStringLiteral("Informatie..."));
     PopupMenu->addSeparator();
@@ -347,6 +348,7 @@ void TMainForm::RestoreCursor() {
 }
 
 void TMainForm::ReadingFinished(const QString& prefix) {
+    emit ReadingTaken(prefix == u"D2E: ");
     LabelWait->hide();
     Label1->setText(prefix);
     Label1->adjustSize();

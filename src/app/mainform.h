@@ -3,13 +3,16 @@
 #include "advice/advice.h"
 #include "alarm/alarm.h"
 #include "alarm/alarmnotice.h"
+#include "alarm/alarmsilence.h"
 #include "alarm/alarmsound.h"
 #include "app/deltahistory.h"
+#include "app/promptreadings.h"
 #include "app/refreshcycle.h"
 #include "settings/mainwindowcontrols.h"
 #include "settings/settingsstore.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -24,6 +27,7 @@ class QLineEdit;
 class QMenu;
 class QToolButton;
 class DesktopNotifier;
+class SystemBus;
 class TAboutBox;
 class TMessageForm;
 class TOptionsForm;
@@ -56,6 +60,12 @@ public:
     // Reads the rate from the source MarketClosed chooses, without blocking the window; a
     // request while a reading runs is merged into one reading after it.
     void RefreshRate();
+    // Reads at once when the machine wakes and when the network comes back after a reading
+    // found no connection, as the bus reports them.
+    void WatchSystemBus(const SystemBus& bus);
+    void Woke();
+    void NetworkState(uint state, bool changed);
+    void WakeWaitTimer();
     void TimerStartTimer();
     void DownloadTimerTimer();
     // Colours the prefix by the day's change and the rate by the last step.
@@ -75,6 +85,8 @@ public:
     void BeepFalling();
     void MaxTimerTimer();
     void MinTimerTimer();
+    // A click on the arrow or the notification's action: silences an alarm that sounds.
+    void SilenceAlarm();
     void LeesOrvaneClick();
     // The reading, the levels and the advice in a row; an error of the reading goes to the
     // general error handler and ends the row.
@@ -125,6 +137,7 @@ public:
     TradingParameters Trading;
     AlarmSound Sound;
     AlarmNotices Notices;
+    AlarmSilence Silence;
 
     QFrame* PanelMain;
     QLabel* Label4;
@@ -166,12 +179,16 @@ public:
     QTimer MinTimer;
     QTimer MaxTimer;
     QTimer TimerStart;
+    // How long a wake's reading may wait for the network.
+    QTimer WakeWait;
 
     QMenu* PopupMenu;
     QAction* Download;
     QAction* LeesOrvane;
     QAction* Formaat;
     QAction* Instellingen;
+    // Opens the rate history's chart.
+    QAction* Koersverloop;
     QAction* OverqzRate1;
     QAction* Afsluiten;
     QMenu* InfoPopup;
@@ -180,6 +197,8 @@ public:
 signals:
     // The window was closed: the program ends.
     void Closed();
+    // A reading has ended (with a rate or a result code) and fills the shared reading.
+    void ReadingTaken(bool fromD2E);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -201,9 +220,21 @@ private:
     std::array<QLineEdit*, 8> ParameterEdits() const;
     // Starts or stops a timer only when its state changes, so a running count goes on.
     static void SetTimerRunning(QTimer& timer, bool running);
+    // Where a download tick would read, and no reading runs.
+    bool PromptReadingFree() const;
+    void ReadPromptly(const char* why);
+    // Where the alarm arrows lie on the screen, whether one shows or not.
+    QRect ArrowSpot() const;
+    void ShowSilence();
 
     SettingsStore Store;
     QImage DeltaImage;
     // A timer tick shows the hourglass until its reading is done.
     bool WaitCursorShown = false;
+    // The last left-button press in screen coordinates, and the arrows' spot then.
+    QPoint PressAt;
+    QRect PressSpot;
+    PromptReadings Prompt;
+    // A monotonic clock for the readings on the network's return.
+    QElapsedTimer Uptime;
 };

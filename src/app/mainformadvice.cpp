@@ -72,20 +72,30 @@ void TMainForm::CheckAlarm(double rate) {
     if (alarm.State == AlarmState::Unchanged)
         return;
     qCInfo(lcAlarm).noquote() << AlarmLogLine(alarm.State);
+    Silence.Checked(alarm.State, applied.SoundOn);
+    ShowSilence();
     const std::optional<AlarmNotice> notice =
         Notices.Checked(alarm.State, rate, Trading.SellLevel, Trading.BuyLevel, LanguageCode(),
                         Regional.decimalSeparator);
-    if (notice && Notifier)
-        Notifier->Notify(notice->Summary, notice->Body);
+    if (Notifier) {
+        if (notice)
+            Notifier->Notify(notice->Summary, notice->Body,
+                             applied.SoundOn ? notice->Action : QString());
+        else if (alarm.State == AlarmState::Inside || alarm.State == AlarmState::Off)
+            Notifier->Close();
+    }
     if (alarm.State == AlarmState::Off) {
         for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
             button->hide();
         return;
     }
-    if (alarm.Sound == Sweep::Rising)
-        BeepRising();
-    else if (alarm.Sound == Sweep::Falling)
-        BeepFalling();
+    // A silenced alarm still shows, without a sound.
+    if (!Silence.Silenced()) {
+        if (alarm.Sound == Sweep::Rising)
+            BeepRising();
+        else if (alarm.Sound == Sweep::Falling)
+            BeepFalling();
+    }
     ButtonMax->setVisible(alarm.ShowMax);
     ButtonMin->setVisible(alarm.ShowMin);
     ButtonCheck->setVisible(alarm.ShowCheck);
@@ -101,6 +111,21 @@ void TMainForm::BeepRising() {
 void TMainForm::BeepFalling() {
     if (PlaySweep)
         PlaySweep(Sweep::Falling);
+}
+
+void TMainForm::SilenceAlarm() {
+    if (!Silence.Click())
+        return;
+    Sound.Stop();
+    if (Notifier)
+        Notifier->Close();
+    ShowSilence();
+}
+
+void TMainForm::ShowSilence() {
+    // The arrows keep blinking: the rate is still outside the band.
+    ButtonMax->setToolTip(Silence.ToolTip());
+    ButtonMin->setToolTip(Silence.ToolTip());
 }
 
 void TMainForm::SetAlarmDisplay(bool on) {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QToolButton>
 #include <QWindow>
 
 // Dragging the window from any control, and the right-click menu.
@@ -50,12 +51,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint at = mouse->position().toPoint();
+    const QPoint onScreen = mouse->globalPosition().toPoint();
     switch (type) {
     case QEvent::MouseButtonPress:
-        // Wayland lets no window place itself; the compositor moves it instead. Buttons and
-        // edit boxes keep their press there, or they could not be clicked.
+        // The arrows' spot counts in either phase of the blink, so a press on the panel
+        // while the arrow is hidden is a press on the arrow too.
+        PressAt = onScreen;
+        PressSpot = mouse->button() == Qt::LeftButton ? ArrowSpot() : QRect();
+        // Wayland lets no window place itself; the compositor moves it instead. Buttons, edit
+        // boxes and the arrows' spot keep their press there, or they could not be clicked.
         if (mouse->button() == Qt::LeftButton && OnWayland() && windowHandle() &&
-            !qobject_cast<QAbstractButton*>(watched) && !qobject_cast<QLineEdit*>(watched)) {
+            !qobject_cast<QAbstractButton*>(watched) && !qobject_cast<QLineEdit*>(watched) &&
+            !PressSpot.contains(onScreen)) {
             windowHandle()->startSystemMove();
             return true;
         }
@@ -66,7 +73,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         break;
     default:
         FormMouseUp();
+        if (mouse->button() == Qt::LeftButton && IsArrowClick(PressSpot, PressAt, onScreen))
+            SilenceAlarm();
         break;
     }
     return false;
+}
+
+QRect TMainForm::ArrowSpot() const {
+    return QRect(ButtonMax->mapToGlobal(QPoint(0, 0)), ButtonMax->size());
 }

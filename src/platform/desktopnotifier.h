@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -20,24 +21,44 @@ public:
     // On the session bus; off when qzrate.conf at confPath says [Desktop] Notifications=false.
     static bool EnabledIn(const QString& confPath);
 
-    // Never waits for the desktop: the call goes out and its answer comes back later.
-    void Notify(const QString& summary, const QString& body);
+    // Never waits for the desktop: the call goes out and its answer comes back later. With an
+    // action label, and where the desktop offers actions, the notification carries a button
+    // that emits SilenceAsked.
+    void Notify(const QString& summary, const QString& body, const QString& action = QString());
+    // Takes the notification shown last off the desktop; nothing when none is shown.
+    void Close();
+    // The desktop has said it shows actions.
+    bool OffersActions() const;
+
+signals:
+    // The user chose the action of the notification shown now.
+    void SilenceAsked();
+
+private slots:
+    void ActionInvoked(uint id, const QString& key);
 
 private:
     struct Notice {
         QString summary;
         QString body;
+        QString action;
     };
     void Send(const Notice& notice);
     void Answered(QDBusPendingCallWatcher* call);
+    void AskCapabilities();
     void WarnOnce(const QString& why);
+    QDBusMessage Call(const QString& method) const;
 
     QDBusConnection Bus;
     bool Enabled;
     bool Warned = false;
-    // The desktop's id of the last notification: the next replaces it.
+    // What the desktop said it can do; empty until it answers, and when it never does.
+    QStringList Capabilities;
+    // The desktop's id of the last notification: the next replaces it. 0: none shown.
     uint ShownId = 0;
     bool CallPending = false;
     // Said while a call was on its way; sent once its id is known, so it replaces that one.
     std::optional<Notice> Waiting;
+    // Closed while its call was on its way: closed once its id is known.
+    bool CloseWaiting = false;
 };

@@ -13,6 +13,7 @@
 namespace {
 
 const QByteArray Request = "activate\n";
+const QByteArray ChartRequest = "chart\n";
 const QByteArray Reply = "ok\n";
 
 // A short name from the folder's full path: socket paths are limited to about 100 bytes.
@@ -35,7 +36,7 @@ SingleInstance::~SingleInstance() {
     Close();
 }
 
-bool SingleInstance::HandOver(int answerTimeoutMs) {
+bool SingleInstance::HandOver(int answerTimeoutMs, Ask ask) {
     // A lock left by a program that no longer runs counts as free.
     if (Lock.tryLock(0))
         return false;
@@ -46,7 +47,7 @@ bool SingleInstance::HandOver(int answerTimeoutMs) {
         socket.connectToServer(SocketPath);
         if (socket.waitForConnected(int(deadline.remainingTime()))) {
             // Waiting for the answer sends the request on its way first.
-            socket.write(Request);
+            socket.write(ask == Ask::Chart ? ChartRequest : Request);
             QByteArray answer;
             while (!answer.contains('\n') && socket.waitForReadyRead(int(deadline.remainingTime())))
                 answer += socket.readAll();
@@ -88,10 +89,15 @@ void SingleInstance::Answer() {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine())
                 return;
-            if (socket->readLine() == Request) {
+            const QByteArray request = socket->readLine();
+            if (request == Request) {
                 qCInfo(lcApp) << "a second start asked for the window";
                 socket->write(Reply);
                 emit Activated();
+            } else if (request == ChartRequest) {
+                qCInfo(lcApp) << "a second start asked for the chart";
+                socket->write(Reply);
+                emit ChartAsked();
             }
             socket->disconnectFromServer();
         });

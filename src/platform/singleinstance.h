@@ -19,10 +19,12 @@ public:
     explicit SingleInstance(const QString& settingsFolder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // What a later start asks of the running program.
+    enum class Ask { Window, Chart };
     // Before the application object exists. True when a running program for this folder
     // answered within answerTimeoutMs: this start should end. False when this start is the
     // first (it holds the lock) or nobody answered in time (it runs on its own, unlocked).
-    bool HandOver(int answerTimeoutMs = 1000);
+    bool HandOver(int answerTimeoutMs = 1000, Ask ask = Ask::Window);
     // Once the event loop can run: the first start listens for hand-overs.
     void Listen();
     // Stops answering and frees the lock, so a start while this one ends runs on its own.
@@ -34,6 +36,8 @@ public:
 signals:
     // Another start asked for the window.
     void Activated();
+    // Another start asked for the rate history's chart.
+    void ChartAsked();
 
 private:
     void Answer();

@@ -38,3 +38,32 @@ private:
     QString Folder;
     QProcess Daemon;
 };
+
+// What the null sink plays, recorded from its monitor as 44100 Hz mono samples.
+class PulseRecorder {
+public:
+    ~PulseRecorder() {
+        Recorder.terminate();
+        if (!Recorder.waitForFinished(5000))
+            Recorder.kill();
+    }
+
+    // Once PULSE_SERVER names the daemon; true once the first tenth of a second came in.
+    bool Start() {
+        Recorder.start("parec", {"-d", "null.monitor", "--format=s16le", "--rate=44100",
+                                 "--channels=1", "--raw", "--latency-msec=20"});
+        if (!Recorder.waitForStarted(10000))
+            return false;
+        QObject::connect(&Recorder, &QProcess::readyReadStandardOutput,
+                         [this] { Recorded += Recorder.readAllStandardOutput(); });
+        return QTest::qWaitFor([this] { return Count() > 4410; }, 10000);
+    }
+
+    void Clear() { Recorded.clear(); }
+    const qint16* Samples() const { return reinterpret_cast<const qint16*>(Recorded.constData()); }
+    qsizetype Count() const { return Recorded.size() / 2; }
+
+private:
+    QProcess Recorder;
+    QByteArray Recorded;
+};

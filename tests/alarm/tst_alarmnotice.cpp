@@ -20,23 +20,29 @@ void TestAlarmNotice::textInTheUsersLanguage_data() {
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QString>("summary");
     QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("action");
 
     QTest::newRow("Dutch, above") << true << 0.85 << 0.8482 << "NLD" << QChar(',')
                                   << "Koers boven de bovengrens"
-                                  << "De dollar staat op 0,8500, boven de bovengrens van 0,8482.";
+                                  << "De dollar staat op 0,8500, boven de bovengrens van 0,8482."
+                                  << "Stil";
     QTest::newRow("Dutch, below") << false << 0.8 << 0.8084 << "NLD" << QChar(',')
                                   << "Koers onder de ondergrens"
-                                  << "De dollar staat op 0,8000, onder de ondergrens van 0,8084.";
+                                  << "De dollar staat op 0,8000, onder de ondergrens van 0,8084."
+                                  << "Stil";
     QTest::newRow("English, above")
         << true << 0.91234 << 0.9 << "ENU" << QChar('.') << "Rate above the upper limit"
-        << "The dollar stands at 0.9123, above the upper limit of 0.9000.";
+        << "The dollar stands at 0.9123, above the upper limit of 0.9000."
+        << "Silence";
     QTest::newRow("English, below")
         << false << 0.8 << 0.8084 << "ENU" << QChar('.') << "Rate below the lower limit"
-        << "The dollar stands at 0.8000, below the lower limit of 0.8084.";
+        << "The dollar stands at 0.8000, below the lower limit of 0.8084."
+        << "Silence";
     // Only "NLD" exactly chooses Dutch.
     QTest::newRow("lower-case nld")
         << true << 0.85 << 0.8482 << "nld" << QChar(',') << "Rate above the upper limit"
-        << "The dollar stands at 0,8500, above the upper limit of 0,8482.";
+        << "The dollar stands at 0,8500, above the upper limit of 0,8482."
+        << "Silence";
 }
 
 void TestAlarmNotice::textInTheUsersLanguage() {
@@ -47,9 +53,11 @@ void TestAlarmNotice::textInTheUsersLanguage() {
     QFETCH(QChar, separator);
     QFETCH(QString, summary);
     QFETCH(QString, body);
+    QFETCH(QString, action);
     const AlarmNotice notice = AlarmNoticeText(above, rate, limit, language, separator);
     QCOMPARE(notice.Summary, summary);
     QCOMPARE(notice.Body, body);
+    QCOMPARE(notice.Action, action);
 }
 
 using States = QList<AlarmState>;

@@ -4,9 +4,14 @@
 #include "privatebus.h"
 #include "settings/appliedsettings.h"
 #include "settings/settingsstore.h"
+#include "stallmeter.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
+
+#include <memory>
 
 // The main window's alarm speaking through the desktop's notifications, on a real session bus
 // of the test's own with a stand-in notification service.
@@ -15,10 +20,24 @@ class TestAlarmNotification : public QObject {
 
 private slots:
     void initTestCase();
+    void init();
+    void cleanup();
     void oneNotificationPerChangeOfState();
+    void theActionSilencesTheNotificationShown();
+    void aDesktopThatNeverAnswers();
 
 private:
+    // A window above the band of 0,8084 and 0,8482, with alarm and sound on.
+    void CreateWindow(bool serviceAnswers);
+
     QTemporaryDir Folder;
+    std::unique_ptr<PrivateBus> Bus;
+    std::unique_ptr<FakeNotifications> Service;
+    std::unique_ptr<DesktopNotifier> Notifier;
+    std::unique_ptr<Windows> Set;
+    TMainForm* Main = nullptr;
+    QList<Sweep> Sweeps;
+    int Round = 0;
 };
 
 void TestAlarmNotification::initTestCase() {
@@ -27,41 +46,122 @@ void TestAlarmNotification::initTestCase() {
     qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
     qputenv("QZRATE_IEX_URL", "http://127.0.0.1:9/");
     qputenv("QZRATE_D2E_URL", "http://127.0.0.1:9/");
+    Bus = std::make_unique<PrivateBus>();
+    QVERIFY2(Bus->IsUp(), "dbus-daemon did not start");
+}
+
+void TestAlarmNotification::init() {
+    ++Round;
+    Sweeps.clear();
+}
+
+void TestAlarmNotification::cleanup() {
+    Set.reset();
+    Notifier.reset();
+    Service.reset();
+    for (const char* name : {"service", "client", "stranger"})
+        QDBusConnection::disconnectFromBus(name + QString::number(Round));
+}
+
+void TestAlarmNotification::CreateWindow(bool serviceAnswers) {
+    Service = std::make_unique<FakeNotifications>();
+    Service->Mute = !serviceAnswers;
+    QVERIFY(Service->Register(Bus->Connect("service" + QString::number(Round))));
+    Notifier =
+        std::make_unique<DesktopNotifier>(Bus->Connect("client" + QString::number(Round)), true);
+    Set = std::make_unique<Windows>(SettingsStore::AtPath(Folder.filePath("qzRate.ini")));
+    Main = Set->MainForm.get();
+    Main->Notifier = Notifier.get();
+    connect(Notifier.get(), &DesktopNotifier::SilenceAsked, Main, &TMainForm::SilenceAlarm);
+    Main->PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
+    Main->Regional.decimalSeparator = u',';
+    Main->Trading.SellLevel = 0.8482;
+    Main->Trading.BuyLevel = 0.8084;
+    SharedAppliedSettings().AlarmOn = true;
+    SharedAppliedSettings().SoundOn = true;
 }
 
 void TestAlarmNotification::oneNotificationPerChangeOfState() {
-    PrivateBus bus;
-    QVERIFY2(bus.IsUp(), "dbus-daemon did not start");
-    FakeNotifications service;
-    QVERIFY(service.Register(bus.Connect("service")));
-    DesktopNotifier notifier(bus.Connect("client"), true);
-
-    Windows windows(SettingsStore::AtPath(Folder.filePath("qzRate.ini")));
-    TMainForm& main = *windows.MainForm;
-    main.Notifier = &notifier;
-    main.PlaySweep = {};
-    main.Regional.decimalSeparator = u',';
-    main.Trading.SellLevel = 0.8482;
-    main.Trading.BuyLevel = 0.8084;
-    SharedAppliedSettings().AlarmOn = true;
-
+    CreateWindow(true);
     // A move above the band, checked up to three times for one reading as the window does.
     for (int i = 0; i < 3; ++i)
-        main.CheckAlarm(0.8500);
-    QTRY_COMPARE(service.Requests.size(), 1);
-    QVERIFY(service.Requests[0].body.contains("0,8500"));
-    QVERIFY(service.Requests[0].body.contains("0,8482"));
+        Main->CheckAlarm(0.8500);
+    QTRY_COMPARE(Service->Requests.size(), 1);
+    QVERIFY(Service->Requests[0].body.contains("0,8500"));
+    QVERIFY(Service->Requests[0].body.contains("0,8482"));
     // The next reading still above says nothing new.
-    main.CheckAlarm(0.8600);
-    QTest::qWait(300);
-    QCOMPARE(service.Requests.size(), 1);
+    Main->CheckAlarm(0.8600);
+    // Back inside: the notification goes.
+    Main->CheckAlarm(0.8300);
+    QTRY_COMPARE(Service->Closed, QList<uint>{41});
+    QCOMPARE(Service->Requests.size(), 1);
 
-    // Back inside, then below: one more, replacing the first.
-    main.CheckAlarm(0.8300);
-    main.CheckAlarm(0.8000);
-    QTRY_COMPARE(service.Requests.size(), 2);
-    QCOMPARE(service.Requests[1].replacesId, 41u);
-    QVERIFY(service.Requests[1].body.contains("0,8084"));
+    // Then below, and above: a new one, which the next replaces.
+    Main->CheckAlarm(0.8000);
+    QTRY_COMPARE(Service->Requests.size(), 2);
+    QCOMPARE(Service->Requests[1].replacesId, 0u);
+    QVERIFY(Service->Requests[1].body.contains("0,8084"));
+    Main->CheckAlarm(0.8600);
+    QTRY_COMPARE(Service->Requests.size(), 3);
+    QCOMPARE(Service->Requests[2].replacesId, 42u);
+    // The alarm switched off takes it away as well.
+    SharedAppliedSettings().AlarmOn = false;
+    Main->CheckAlarm(0.8600);
+    QTRY_COMPARE(Service->Closed, (QList<uint>{41, 42}));
+}
+
+void TestAlarmNotification::theActionSilencesTheNotificationShown() {
+    CreateWindow(true);
+    QTRY_VERIFY(Notifier->OffersActions());
+    Main->CheckAlarm(0.8500);
+    QTRY_COMPARE(Service->Requests.size(), 1);
+    const QStringList actions = Service->Requests[0].actions;
+    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions[0], QStringLiteral("silence"));
+    QVERIFY2(actions[1] == "Stil" || actions[1] == "Silence", qPrintable(actions[1]));
+    QCOMPARE(Sweeps, QList<Sweep>{Sweep::Rising});
+
+    // Another notification's action, another action, the same signal from a client that does
+    // not own the service's name: none silences. The owner's own then does, and the
+    // notification goes.
+    QSignalSpy silenced(Notifier.get(), &DesktopNotifier::SilenceAsked);
+    Service->InvokeAction(7, "silence");
+    Service->InvokeAction(41, "default");
+    FakeNotifications stranger;
+    stranger.Register(Bus->Connect("stranger" + QString::number(Round)));
+    stranger.InvokeAction(41, "silence");
+    Service->InvokeAction(41, "silence");
+    QVERIFY(silenced.wait());
+    QCOMPARE(silenced.count(), 1);
+    QVERIFY(Main->Silence.Silenced());
+    QCOMPARE(Main->ButtonMax->toolTip(), QStringLiteral("Alarm stil"));
+    QTRY_COMPARE(Service->Closed, QList<uint>{41});
+    Main->CheckAlarm(0.8600);
+    QCOMPARE(Sweeps, QList<Sweep>{Sweep::Rising});
+
+    // Out on the other side: a new notification; the old one's action is stale.
+    Main->CheckAlarm(0.8000);
+    QCOMPARE(Sweeps, (QList<Sweep>{Sweep::Rising, Sweep::Falling}));
+    QTRY_COMPARE(Service->Requests.size(), 2);
+    Service->InvokeAction(41, "silence");
+    Service->InvokeAction(42, "silence");
+    QVERIFY(silenced.wait());
+    QCOMPARE(silenced.count(), 2);
+    QVERIFY(Main->Silence.Silenced());
+}
+
+void TestAlarmNotification::aDesktopThatNeverAnswers() {
+    CreateWindow(false);
+    StallMeter stalls;
+    for (double rate : {0.8500, 0.8000, 0.8300, 0.8500}) {
+        Main->CheckAlarm(rate);
+        QSignalSpy never(Notifier.get(), &DesktopNotifier::SilenceAsked);
+        never.wait(200);
+    }
+    // The first notice went without an action; the others wait for its answer.
+    QCOMPARE(Service->Requests.size(), 1);
+    QVERIFY(Service->Requests[0].actions.isEmpty());
+    QVERIFY2(stalls.LongestMs() < 16, qPrintable(QString::number(stalls.LongestMs())));
 }
 
 QTEST_MAIN(TestAlarmNotification)

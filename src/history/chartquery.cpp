@@ -1,0 +1,146 @@
+#include "history/chartquery.h"
+
+#include "history/candlefolder.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr qint64 DayMs = qint64(24) * 60 * 60 * 1000;
+
+// good gives the lowest, highest, first and last time and count of the good rows of a part;
+// failed, when given, counts the rows of a part without a good one.
+QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, const QString& good,
+                         const QString& failed, qint64 lastExtraMs) {
+    if (slices < 1 || span.ToMs <= span.FromMs)
+        return {};
+    QList<Slice> found;
+    const qint64 width = (span.ToMs - span.FromMs + slices - 1) / slices;
+    QSqlQuery goodQuery(db);
+    QSqlQuery failedQuery(db);
+    goodQuery.setForwardOnly(true);
+    goodQuery.prepare(good);
+    if (!failed.isEmpty())
+        failedQuery.prepare(failed);
+    for (qint64 from = span.FromMs; from < span.ToMs; from += width) {
+        const qint64 to = std::min(from + width, span.ToMs);
+        goodQuery.bindValue(0, from);
+        goodQuery.bindValue(1, to);
+        if (!goodQuery.exec() || !goodQuery.next())
+            return found;
+        const qint64 count = goodQuery.value(4).toLongLong();
+        if (count > 0) {
+            found.append(Slice{
+                goodQuery.value(2).toLongLong(), goodQuery.value(3).toLongLong() + lastExtraMs,
+                goodQuery.value(0).toDouble(), goodQuery.value(1).toDouble(), count, 0});
+        } else if (!failed.isEmpty()) {
+            failedQuery.bindValue(0, from);
+            failedQuery.bindValue(1, to);
+            if (failedQuery.exec() && failedQuery.next() && failedQuery.value(0).toLongLong() > 0)
+                found.append(Slice{from, from, 0, 0, 0, failedQuery.value(0).toLongLong()});
+            failedQuery.finish();
+        }
+        goodQuery.finish();
+    }
+    return found;
+}
+
+// Adds a slice's two extremes to a stretch, the one nearer the stretch's last point first.
+void AddExtremes(QList<QPointF>& stretch, const Slice& slice) {
+    const bool highFirst = !stretch.isEmpty() && std::abs(stretch.last().y() - slice.High) <
+                                                     std::abs(stretch.last().y() - slice.Low);
+    stretch.append(QPointF(qreal(slice.FirstMs), highFirst ? slice.High : slice.Low));
+    if (slice.Good > 1)
+        stretch.append(QPointF(qreal(slice.LastMs), highFirst ? slice.Low : slice.High));
+}
+
+} // namespace
+
+TimeSpan RangeSpan(ChartRange range, const QDateTime& now, std::optional<qint64> earliestMs) {
+    const qint64 nowMs = now.toMSecsSinceEpoch();
+    switch (range) {
+    case ChartRange::Day: {
+        const QDate today = now.toLocalTime().date();
+        return {QDateTime(today, QTime(0, 0)).toMSecsSinceEpoch(),
+                QDateTime(today.addDays(1), QTime(0, 0)).toMSecsSinceEpoch()};
+    }
+    case ChartRange::Week:
+        return {nowMs - 7 * DayMs, nowMs};
+    case ChartRange::Month:
+        return {nowMs - 31 * DayMs, nowMs};
+    case ChartRange::Year:
+        return {nowMs - 365 * DayMs, nowMs};
+    case ChartRange::All:
+        break;
+    }
+    return {std::min(earliestMs.value_or(nowMs - DayMs), nowMs - 1), nowMs};
+}
+
+QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices) {
+    return QuerySlices(db, span, slices,
+                       QStringLiteral("SELECT min(rate), max(rate), min(t), max(t), count(*) "
+                                      "FROM readings WHERE t >= ? AND t < ? AND rate IS NOT NULL"),
+                       QStringLiteral("SELECT count(*) FROM readings WHERE t >= ? AND t < ?"), 0);
+}
+
+QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices) {
+    return QuerySlices(db, span, slices,
+                       QStringLiteral("SELECT min(low), max(high), min(t), max(t), count(*) "
+                                      "FROM candles WHERE t >= ? AND t < ?"),
+                       QString(), CandleMs);
+}
+
+std::optional<qint64> EarliestTime(const QSqlDatabase& db) {
+    QSqlQuery query(QStringLiteral("SELECT min(t) FROM (SELECT min(t) AS t FROM readings "
+                                   "UNION ALL SELECT min(t) FROM candles)"),
+                    db);
+    if (!query.next() || query.value(0).isNull())
+        return std::nullopt;
+    return query.value(0).toLongLong();
+}
+
+ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
+                           const QList<Slice>& candles) {
+    ChartLines chart;
+    chart.Span = span;
+    bool any = false;
+    const auto widen = [&](const Slice& slice) {
+        chart.Low = any ? std::min(chart.Low, slice.Low) : slice.Low;
+        chart.High = any ? std::max(chart.High, slice.High) : slice.High;
+        any = true;
+    };
+
+    const Slice* previous = nullptr;
+    bool broken = false;
+    for (const Slice& slice : readings) {
+        if (slice.Good == 0) {
+            broken = true;
+            continue;
+        }
+        if (!previous || broken || slice.FirstMs - previous->LastMs > ReadingGapMs)
+            chart.Lines.append(QList<QPointF>());
+        AddExtremes(chart.Lines.last(), slice);
+        widen(slice);
+        previous = &slice;
+        broken = false;
+    }
+
+    previous = nullptr;
+    for (const Slice& slice : candles) {
+        if (!previous || slice.FirstMs > previous->LastMs) {
+            chart.BandHighs.append(QList<QPointF>());
+            chart.BandLows.append(QList<QPointF>());
+        }
+        for (const qint64 at : {slice.FirstMs, slice.LastMs}) {
+            chart.BandHighs.last().append(QPointF(qreal(at), slice.High));
+            chart.BandLows.last().append(QPointF(qreal(at), slice.Low));
+        }
+        widen(slice);
+        previous = &slice;
+    }
+    return chart;
+}

@@ -1,0 +1,237 @@
+#include "history/chartwindow.h"
+
+#include "history/chartplot.h"
+#include "history/historylog.h"
+#include "history/historyservice.h"
+#include "support/modules.h"
+#include "support/regional.h"
+#include "support/systeminfo.h"
+#include "support/texthelpers.h"
+
+#include <QAbstractScrollArea>
+#include <QButtonGroup>
+#include <QEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString Group = QStringLiteral("Koersverloop");
+
+} // namespace
+
+ChartWindow::ChartWindow(HistoryService& history, const QString& iniPath, QWidget* parent)
+    : QWidget(parent, Qt::Window), History(history), IniPath(iniPath) {
+    setWindowTitle(Text("qzRate - Koersverloop", "qzRate - Rate history"));
+    resize(800, 480);
+    auto* layout = new QVBoxLayout(this);
+    auto* bar = new QHBoxLayout;
+    Ranges = new QButtonGroup(this);
+    const std::pair<const char*, const char*> names[] = {
+        {"Dag", "Day"}, {"Week", "Week"}, {"Maand", "Month"}, {"Jaar", "Year"}, {"Alles", "All"}};
+    for (int i = 0; i < 5; ++i) {
+        auto* button = new QPushButton(Text(names[i].first, names[i].second), this);
+        button->setCheckable(true);
+        Ranges->addButton(button, i);
+        bar->addWidget(button);
+    }
+    bar->addStretch();
+    ExportButton = new QPushButton(Text("Exporteer...", "Export..."), this);
+    bar->addWidget(ExportButton);
+    layout->addLayout(bar);
+    Notice = new QLabel(this);
+    Notice->setAlignment(Qt::AlignCenter);
+    Notice->hide();
+    layout->addWidget(Notice);
+    Body = new QVBoxLayout;
+    layout->addLayout(Body, 1);
+
+    QSettings settings(IniPath, QSettings::IniFormat);
+    settings.beginGroup(Group);
+    CurrentRange = ChartRange(std::clamp(settings.value(QStringLiteral("Bereik")).toInt(), 0, 4));
+    restoreGeometry(settings.value(QStringLiteral("Geometrie")).toByteArray());
+    Ranges->button(int(CurrentRange))->setChecked(true);
+
+    AskExportPath = [this] {
+        return QFileDialog::getSaveFileName(
+            this, Text("Exporteer koersverloop", "Export rate history"),
+            QStringLiteral("koersverloop.csv"), QStringLiteral("CSV (*.csv)"));
+    };
+    ShowExportError = [this](const QString& error) {
+        QMessageBox::warning(this, windowTitle(), error);
+    };
+
+    ResizeSettled.setSingleShot(true);
+    ResizeSettled.setInterval(150);
+    connect(&ResizeSettled, &QTimer::timeout, this, &ChartWindow::Ask);
+    connect(Ranges, &QButtonGroup::idClicked, this, [this](int id) { SetRange(ChartRange(id)); });
+    connect(ExportButton, &QPushButton::clicked, this, &ChartWindow::ExportClick);
+    connect(&History, &HistoryService::Answered, this, &ChartWindow::Answer);
+    connect(&History, &HistoryService::Exported, this, &ChartWindow::Exported);
+    // New readings as they come, while the window is open.
+    connect(&History, &HistoryService::Kept, this, [this] {
+        if (isVisible())
+            Ask();
+    });
+}
+
+ChartWindow::~ChartWindow() {
+    if (ExportCancel)
+        ExportCancel->store(true);
+    if (ModuleLoader)
+        ModuleLoader->wait();
+}
+
+QString ChartWindow::Text(const char* dutch, const char* english) const {
+    return QString::fromUtf8(LanguageCode() == u"NLD" ? dutch : english);
+}
+
+void ChartWindow::Open() {
+    const bool wasOpen = isVisible();
+    show();
+    raise();
+    activateWindow();
+    if (wasOpen)
+        return;
+    // The question and the module's loading go on side by side.
+    Ask();
+    LoadModule();
+}
+
+void ChartWindow::LoadModule() {
+    if (Plot || ModuleLoader || !ModuleError.isEmpty())
+        return;
+    // Mapping Qt Charts takes longer than a frame: it happens on a thread of its own.
+    ModuleLoader = QThread::create([this] {
+        Module = LoadModuleAs<ChartModule>(QStringLiteral(QZRATE_CHART_MODULE), &ModuleError);
+    });
+    connect(ModuleLoader, &QThread::finished, this, &ChartWindow::ModuleLoaded);
+    ModuleLoader->start();
+}
+
+void ChartWindow::ModuleLoaded() {
+    ModuleLoader->deleteLater();
+    ModuleLoader = nullptr;
+    if (!Module) {
+        qCWarning(lcHistory).noquote() << "chart module not loaded:" << ModuleError;
+        Notice->setText(
+            Text("De grafiek kan niet worden geladen: ", "The chart cannot be loaded: ") +
+            ModuleError);
+        Notice->show();
+        return;
+    }
+    const RegionalSettings regional = SystemRegionalSettings();
+    Plot = Module->CreatePlot(
+        this,
+        ChartTexts{Text("Koers", "Rate"),
+                   Text("Hoogste en laagste per kwartier", "Highest and lowest per quarter hour"),
+                   Text("Ondergrens", "Lower limit"), Text("Bovengrens", "Upper limit"),
+                   Text("Nog geen koersen", "No readings yet")},
+        [regional](qint64 ms, double rate) {
+            return regional.locale.toString(QDateTime::fromMSecsSinceEpoch(ms),
+                                            regional.dateTimeFormat) +
+                   QStringLiteral("  ") + FormatFixed(1, 4, rate, regional.decimalSeparator);
+        });
+    Body->addWidget(Plot->Widget());
+    // The plot paints on its viewport.
+    if (auto* view = qobject_cast<QAbstractScrollArea*>(Plot->Widget()))
+        view->viewport()->installEventFilter(this);
+    ShowLines();
+}
+
+void ChartWindow::SetRange(ChartRange range) {
+    CurrentRange = range;
+    Ranges->button(int(range))->setChecked(true);
+    SaveState();
+    Ask();
+}
+
+void ChartWindow::Ask() {
+    // One question at a time: what comes meanwhile is asked once the answer is in.
+    if (Asked) {
+        AskAgain = true;
+        return;
+    }
+    AskAgain = false;
+    Asked = History.Ask(CurrentRange, Plot ? Plot->PlotWidth() : std::max(100, width() - 100));
+}
+
+void ChartWindow::Answer(quint64 ticket, const ChartLines& lines, const QString& error) {
+    if (ticket != Asked)
+        return;
+    Asked = 0;
+    if (!error.isEmpty()) {
+        Notice->setText(Text("Het koersverloop kan niet worden gelezen: ",
+                             "The rate history cannot be read: ") +
+                        error);
+        Notice->show();
+    } else if (ModuleError.isEmpty()) {
+        Notice->hide();
+    }
+    Lines = lines;
+    ShowLines();
+    if (AskAgain)
+        Ask();
+}
+
+void ChartWindow::ShowLines() {
+    if (!Plot || !Lines)
+        return;
+    const auto [buy, sell] = Levels();
+    Plot->Show(*Lines, buy, sell);
+    PaintPending = true;
+}
+
+bool ChartWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (PaintPending && Lines && event->type() == QEvent::Paint) {
+        PaintPending = false;
+        // Once this paint has been done.
+        QMetaObject::invokeMethod(this, &ChartWindow::Painted, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ChartWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isVisible())
+        ResizeSettled.start();
+}
+
+void ChartWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    SaveState();
+}
+
+void ChartWindow::SaveState() const {
+    QSettings settings(IniPath, QSettings::IniFormat);
+    settings.beginGroup(Group);
+    settings.setValue(QStringLiteral("Bereik"), int(CurrentRange));
+    settings.setValue(QStringLiteral("Geometrie"), saveGeometry());
+}
+
+void ChartWindow::ExportClick() {
+    if (ExportCancel) {
+        ExportCancel->store(true);
+        return;
+    }
+    const QString path = AskExportPath();
+    if (path.isEmpty())
+        return;
+    ExportCancel = History.Export(path, CurrentRange);
+    ExportButton->setText(Text("Annuleer", "Cancel"));
+}
+
+void ChartWindow::Exported(const ExportResult& result) {
+    if (!ExportCancel)
+        return;
+    ExportCancel.reset();
+    ExportButton->setText(Text("Exporteer...", "Export..."));
+    if (!result.Ok && !result.Cancelled)
+        ShowExportError(Text("Exporteren mislukt: ", "Export failed: ") + result.Error);
+}

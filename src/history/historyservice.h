@@ -1,0 +1,50 @@
+#pragma once
+
+#include "history/chartquery.h"
+#include "history/historyexport.h"
+#include "history/storedreading.h"
+
+#include <QObject>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+class HistoryWorker;
+
+// The window's side of the rate history: hands readings, the chart's questions and exports to
+// the history's thread and brings the answers back as signals. Nothing here waits for the
+// database.
+class HistoryService : public QObject {
+    Q_OBJECT
+
+public:
+    // path: the database file; its folder is made when missing.
+    explicit HistoryService(const QString& path, QObject* parent = nullptr);
+    // Cancels a running export and waits for the thread's current step.
+    ~HistoryService() override;
+
+    // The user's history: history.sqlite in the program's data folder.
+    static QString UserPath();
+
+    // Starts the thread, which opens and checks the file: after the window's first paint, so
+    // neither the SQLite driver nor the check slows the start. Readings kept before wait.
+    void Start();
+    void Keep(const StoredReading& reading);
+    // The answer comes as Answered with the same ticket.
+    quint64 Ask(ChartRange range, int pixels);
+    // Everything with no range. The answer comes as Exported; setting the flag cancels.
+    std::shared_ptr<std::atomic_bool> Export(const QString& path, std::optional<ChartRange> range);
+
+signals:
+    void Kept();
+    void Answered(quint64 ticket, const ChartLines& lines, const QString& error);
+    void Exported(const ExportResult& result);
+
+private:
+    QThread Thread;
+    HistoryWorker* Worker;
+    QList<StoredReading> Early;
+    quint64 LastTicket = 0;
+    std::shared_ptr<std::atomic_bool> ExportCancel;
+};

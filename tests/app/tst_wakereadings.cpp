@@ -1,0 +1,156 @@
+#include "app/mainform.h"
+#include "app/windows.h"
+#include "platform/systembus.h"
+#include "privatebus.h"
+#include "server/ratepages.h"
+#include "server/scriptedhttpserver.h"
+#include "settings/settingsstore.h"
+#include "sources/ratereading.h"
+#include "stallmeter.h"
+
+#include <QDBusConnectionInterface>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <thread>
+
+// The window reads at once when the machine wakes and when the network returns, as a private
+// dbus-daemon standing in for the system bus tells it, with logind and NetworkManager played
+// by the test. Throughout, the window never stalls.
+class TestWakeReadings : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir Folder;
+    std::unique_ptr<PrivateBus> Bus;
+    FakeSystemServices Services;
+    ScriptedHttpServer Iex;
+    ScriptedHttpServer D2e;
+    std::unique_ptr<Windows> Set;
+    std::unique_ptr<SystemBus> System;
+    TMainForm* Main = nullptr;
+    std::unique_ptr<StallMeter> Stalls;
+
+    void Answer(const ScriptedAnswer& answer) {
+        Iex.SetDefaultAnswer(answer);
+        D2e.SetDefaultAnswer(answer);
+    }
+    static ScriptedAnswer Page() { return {.body = D2ERatePage(0.9241)}; }
+    int Requests() const { return Iex.RequestCount() + D2e.RequestCount(); }
+    // True when a reading finishes within timeoutMs.
+    bool ReadingWithin(int timeoutMs) {
+        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        return finished.wait(timeoutMs);
+    }
+    // A client that does not own the services' names.
+    QDBusConnection Stranger() { return Bus->Connect("stranger"); }
+    // A reading that finds no connection; the pages are back after it.
+    void ReadNoConnection() {
+        Answer({});
+        Main->RefreshRate();
+        QVERIFY(ReadingWithin(10000));
+        QCOMPARE(SharedRateReading().RateText, NoConnectionCode);
+        Answer(Page());
+    }
+    // Once the stranger's signals have passed the bus.
+    void StrangerSent() {
+        QVERIFY(Stranger().interface()->serviceOwner("org.freedesktop.DBus").isValid());
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(Folder.isValid());
+        Bus = std::make_unique<PrivateBus>();
+        QVERIFY2(Bus->IsUp(), "dbus-daemon did not start");
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", Bus->BusAddress());
+        QVERIFY(Services.Register(Bus->Connect("services")));
+        QVERIFY(Iex.Listen() && D2e.Listen());
+        Answer(Page());
+        qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
+        qputenv("QZRATE_IEX_URL", Iex.Url().toString().toUtf8());
+        qputenv("QZRATE_D2E_URL", D2e.Url().toString().toUtf8());
+
+        Set = std::make_unique<Windows>(SettingsStore::AtPath(Folder.filePath("qzRate.ini")));
+        Main = Set->MainForm.get();
+        Main->PlaySweep = {};
+        Main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Main));
+        System = std::make_unique<SystemBus>();
+        Main->WatchSystemBus(*System);
+        QSignalSpy ready(System.get(), &SystemBus::Ready);
+        System->Connect();
+        QVERIFY(ready.wait());
+        // The first reading, then the download timer on but far off.
+        QVERIFY(ReadingWithin(10000));
+        Main->SetDownloadTimer(600000, true);
+        Stalls = std::make_unique<StallMeter>();
+    }
+
+    void cleanupTestCase() {
+        QVERIFY2(Stalls->LongestMs() < 16, qPrintable(QString::number(Stalls->LongestMs())));
+        System.reset();
+        Set.reset();
+    }
+
+    void aWakeReadsWithinASecond() {
+        QElapsedTimer woke;
+        woke.start();
+        Services.Wake();
+        QVERIFY(ReadingWithin(1000));
+        QVERIFY(woke.elapsed() < 1000);
+    }
+
+    void aStrangersSignalsReadNothing() {
+        ReadNoConnection();
+        FakeSystemServices::PrepareForSleep(Stranger(), false);
+        FakeSystemServices::StateChanged(Stranger(), 70);
+        StrangerSent();
+        QVERIFY(!ReadingWithin(500));
+    }
+
+    void theTimerOffReadsNothing() {
+        Main->SetDownloadTimer(600000, false);
+        Services.Wake();
+        QVERIFY(!ReadingWithin(500));
+        Main->SetDownloadTimer(600000, true);
+    }
+
+    void aWakeWaitsForTheNetwork() {
+        Services.SetState(20);
+        Services.Wake();
+        QVERIFY(!ReadingWithin(500));
+        QVERIFY(Main->WakeWait.isActive());
+        Services.SetState(70);
+        QVERIFY(ReadingWithin(1000));
+    }
+
+    void theNetworkBackAfterNoConnection() {
+        ReadNoConnection();
+        Services.SetState(20);
+        Services.SetState(70);
+        QVERIFY(ReadingWithin(1000));
+        QCOMPARE(SharedRateReading().RateText, QStringLiteral("0,9241"));
+    }
+
+    // Every signal that comes while the reading runs is dropped: one reading in all.
+    void aFloodOfWakesReadsOnce() {
+        Answer({.body = D2ERatePage(0.9241), .delayMs = 3000});
+        const int before = Requests();
+        // Sent from a thread of the test's own, so the sending is no stall of the window's.
+        std::thread flood([bus = Bus->Connect("services")] {
+            for (int i = 0; i < 1000; ++i)
+                FakeSystemServices::PrepareForSleep(bus, false);
+        });
+        QVERIFY(ReadingWithin(10000));
+        flood.join();
+        QVERIFY(!ReadingWithin(500));
+        QCOMPARE(Requests(), before + 1);
+        Answer(Page());
+    }
+};
+
+QTEST_MAIN(TestWakeReadings)
+#include "tst_wakereadings.moc"

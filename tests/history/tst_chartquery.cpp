@@ -1,0 +1,147 @@
+#include "historytest.h"
+
+#include "history/candlefolder.h"
+#include "history/chartquery.h"
+#include "history/readingstore.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <ctime>
+
+using Points = QList<QList<QPointF>>;
+Q_DECLARE_METATYPE(ChartRange)
+
+// What the chart asks of the history and how the answer becomes lines.
+class TestChartQuery : public QObject {
+    Q_OBJECT
+
+    static constexpr qint64 Minute = 60000;
+
+    static Slice S(qint64 first, qint64 last, double low, double high, qint64 good = 2,
+                   qint64 failed = 0) {
+        return Slice{first, last, low, high, good, failed};
+    }
+
+private slots:
+    void ranges_data() {
+        QTest::addColumn<ChartRange>("range");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<qint64>("hours");
+        QTest::newRow("day") << ChartRange::Day << "2026-06-15T00:30:00+02:00"
+                             << "2026-06-15T00:00:00+02:00" << qint64(24);
+        QTest::newRow("day of 23 hours") << ChartRange::Day << "2026-03-29T18:00:00+02:00"
+                                         << "2026-03-29T00:00:00+01:00" << qint64(23);
+        QTest::newRow("day of 25 hours") << ChartRange::Day << "2026-10-25T02:30:00+01:00"
+                                         << "2026-10-25T00:00:00+02:00" << qint64(25);
+        QTest::newRow("week") << ChartRange::Week << "2026-06-15T12:00:00+02:00"
+                              << "2026-06-08T12:00:00+02:00" << qint64(7 * 24);
+        QTest::newRow("month over a change of clock")
+            << ChartRange::Month << "2026-04-15T12:00:00+02:00"
+            << "2026-03-15T11:00:00+01:00" << qint64(31 * 24);
+        QTest::newRow("year") << ChartRange::Year << "2026-06-15T12:00:00+02:00"
+                              << "2025-06-15T12:00:00+02:00" << qint64(365 * 24);
+        QTest::newRow("all") << ChartRange::All << "2026-06-15T12:00:00+02:00"
+                             << "2016-01-01T00:00:00+01:00" << qint64(-1);
+        QTest::newRow("all of nothing") << ChartRange::All << "2026-06-15T12:00:00+02:00"
+                                        << "2026-06-14T12:00:00+02:00" << qint64(24);
+    }
+    void ranges() {
+        QFETCH(ChartRange, range);
+        QFETCH(QString, now);
+        QFETCH(QString, from);
+        QFETCH(qint64, hours);
+        const QDateTime at = QDateTime::fromString(now, Qt::ISODate);
+        const qint64 start = QDateTime::fromString(from, Qt::ISODate).toMSecsSinceEpoch();
+        const std::optional<qint64> earliest = hours < 0 ? std::optional(start) : std::nullopt;
+        const TimeSpan span = RangeSpan(range, at, earliest);
+        QCOMPARE(span.FromMs, start);
+        QCOMPARE(span.ToMs, hours < 0 || range != ChartRange::Day ? at.toMSecsSinceEpoch()
+                                                                  : start + hours * 60 * Minute);
+    }
+
+    void lines_data() {
+        QTest::addColumn<QList<Slice>>("readings");
+        QTest::addColumn<QList<Slice>>("candles");
+        QTest::addColumn<Points>("lines");
+        QTest::addColumn<Points>("highs");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("extremes join by the shorter way")
+            << QList<Slice>{S(0, 10, 0.90, 0.92), S(20, 20, 0.93, 0.93, 1), S(30, 40, 0.90, 0.95)}
+            << QList<Slice>{} << Points{{{0, 0.90}, {10, 0.92}, {20, 0.93}, {30, 0.95}, {40, 0.90}}}
+            << Points{} << 0.90 << 0.95;
+        QTest::newRow("failed readings alone break the line")
+            << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(5, 6, 0, 0, 0, 2), S(10, 10, 0.8, 0.8, 1)}
+            << QList<Slice>{} << Points{{{0, 0.9}}, {{10, 0.8}}} << Points{} << 0.8 << 0.9;
+        QTest::newRow("twenty minutes apart still join")
+            << QList<Slice>{S(60 * Minute, 60 * Minute, 0.9, 0.9, 1),
+                            S(80 * Minute, 80 * Minute, 0.9, 0.9, 1)}
+            << QList<Slice>{} << Points{{{60 * Minute, 0.9}, {80 * Minute, 0.9}}} << Points{} << 0.9
+            << 0.9;
+        QTest::newRow("longer apart break")
+            << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(20 * Minute + 1, 20 * Minute + 1, 0.9, 0.9, 1)}
+            << QList<Slice>{} << Points{{{0, 0.9}}, {{20 * Minute + 1, 0.9}}} << Points{} << 0.9
+            << 0.9;
+        QTest::newRow("candles band, broken by a missing slice")
+            << QList<Slice>{}
+            << QList<Slice>{S(0, 15 * Minute, 0.8, 0.9), S(15 * Minute, 30 * Minute, 0.7, 0.85),
+                            S(45 * Minute, 60 * Minute, 0.86, 0.87)}
+            << Points{}
+            << Points{{{0, 0.9}, {15 * Minute, 0.9}, {15 * Minute, 0.85}, {30 * Minute, 0.85}},
+                      {{45 * Minute, 0.87}, {60 * Minute, 0.87}}}
+            << 0.7 << 0.9;
+    }
+    void lines() {
+        QFETCH(QList<Slice>, readings);
+        QFETCH(QList<Slice>, candles);
+        QFETCH(Points, lines);
+        QFETCH(Points, highs);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        const ChartLines chart = BuildChartLines({0, 100}, readings, candles);
+        QCOMPARE(chart.Lines, lines);
+        QCOMPARE(chart.BandHighs, highs);
+        QCOMPARE(chart.BandLows.size(), highs.size());
+        if (!candles.isEmpty())
+            QCOMPARE(chart.BandLows.first().first().y(), candles.first().Low);
+        QCOMPARE(chart.Low, low);
+        QCOMPARE(chart.High, high);
+        QCOMPARE(chart.Empty(), readings.isEmpty() && candles.isEmpty());
+    }
+
+    // SQLite answers per slice, in time order even for readings written out of it.
+    void slicesFromTheFile() {
+        QTemporaryDir dir;
+        ReadingStore store(dir.filePath("h.sqlite"), "query");
+        QVERIFY(store.Open(QDateTime::currentDateTime()));
+        QVERIFY(store.Append({Good(250, 0.93), Good(120, 0.91), Failed(130), Good(199, 0.95),
+                              Good(100, 0.92), Failed(320), Failed(330, -2), Good(400, 0.99)}));
+        QVERIFY(
+            store.PutCandles({{0, 0.9, 0.95, 0.85, 0.9, 3}, {CandleMs, 0.9, 0.96, 0.8, 0.9, 3}}));
+        const QList<Slice> slices = QueryReadingSlices(store.Database(), {100, 400}, 3);
+        QCOMPARE(slices.size(), 3);
+        const auto same = [](const Slice& a, const Slice& b) {
+            return a.FirstMs == b.FirstMs && a.LastMs == b.LastMs && a.Low == b.Low &&
+                   a.High == b.High && a.Good == b.Good && a.Failed == b.Failed;
+        };
+        QVERIFY(same(slices[0], S(100, 199, 0.91, 0.95, 3, 0)));
+        QVERIFY(same(slices[1], S(250, 250, 0.93, 0.93, 1, 0)));
+        QVERIFY(same(slices[2], S(300, 300, 0, 0, 0, 2)));
+        QCOMPARE(QueryReadingSlices(store.Database(), {100, 400}, 0).size(), 0);
+        const QList<Slice> candles = QueryCandleSlices(store.Database(), {0, 3 * CandleMs}, 1);
+        QCOMPARE(candles.size(), 1);
+        QVERIFY(same(candles[0], S(0, 2 * CandleMs, 0.8, 0.96, 2, 0)));
+        QCOMPARE(EarliestTime(store.Database()), 0);
+    }
+};
+
+int main(int argc, char** argv) {
+    // The days of 23 and 25 hours are those of this zone.
+    qputenv("TZ", "Europe/Amsterdam");
+    tzset();
+    TestChartQuery test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_chartquery.moc"

@@ -1,0 +1,132 @@
+#include "historytest.h"
+
+#include "history/chartplot.h"
+#include "history/chartwindow.h"
+#include "history/historyservice.h"
+
+#include <QAbstractButton>
+#include <QAreaSeries>
+#include <QButtonGroup>
+#include <QChartView>
+#include <QFile>
+#include <QGraphicsSimpleTextItem>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QValueAxis>
+
+// The chart's window over a real history file, its module loaded as the program loads it (the
+// test links Qt Charts too, to look inside; the program test shows when it is mapped).
+class TestChartWindow : public QObject {
+    Q_OBJECT
+
+    static QStringList Legend(QChart* chart) {
+        QStringList names;
+        for (QLegendMarker* marker : chart->legend()->markers())
+            if (marker->isVisible())
+                names << marker->label();
+        return names;
+    }
+
+    static QStringList Texts(QChart* chart) {
+        QStringList texts;
+        for (QGraphicsItem* item : chart->childItems())
+            if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item);
+                text && text->isVisible() && !text->text().isEmpty())
+                texts << text->text();
+        return texts;
+    }
+
+    QTemporaryDir Dir;
+    qint64 Now = QDateTime::currentMSecsSinceEpoch();
+
+private slots:
+    // The chart shows the readings, the levels and, as they come, new readings.
+    void opensWithTheReadings() {
+        HistoryService history(Dir.filePath("h.sqlite"));
+        // An hour of readings; half an hour without a connection between.
+        for (int i = 0; i < 60; ++i)
+            history.Keep(i > 20 && i < 50 ? Failed(Now - (60 - i) * 60000)
+                                          : Good(Now - (60 - i) * 60000, 0.92 + i * 0.0001));
+        ChartWindow window(history, Dir.filePath("qzRate.ini"));
+        window.Levels = [] { return std::pair{0.91, 0.00009}; };
+        QSignalSpy painted(&window, &ChartWindow::Painted);
+        // The last hour may begin before midnight.
+        window.SetRange(ChartRange::Week);
+        window.Open();
+        QCOMPARE(window.windowTitle(), "qzRate - Rate history");
+        QVERIFY(painted.wait(20000));
+        QChart* chart = window.findChild<QChartView*>()->chart();
+        QCOMPARE(Legend(chart), (QStringList{"Rate", "Lower limit"}));
+        int lines = 0;
+        for (QAbstractSeries* series : chart->series())
+            lines += series->name() != u"Lower limit";
+        QCOMPARE(lines, 2);
+
+        history.Keep(Good(Now, 0.99));
+        QTRY_VERIFY(static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first())->max() > 0.99);
+        QVERIFY(Texts(chart).isEmpty());
+        window.SetRange(ChartRange::Year);
+        window.close();
+    }
+
+    // The range is kept in the window's own group; an empty range says so.
+    void remembersItsRange() {
+        HistoryService history(Dir.filePath("empty.sqlite"));
+        const QString ini = Dir.filePath("range.ini");
+        {
+            ChartWindow window(history, ini);
+            window.Open();
+            QCOMPARE(window.Range(), ChartRange::Day);
+            window.Ranges->button(2)->click();
+            QTRY_VERIFY(window.Plot);
+            QChart* chart = window.findChild<QChartView*>()->chart();
+            QTRY_COMPARE(Texts(chart), QStringList{"No readings yet"});
+            QVERIFY(chart->series().isEmpty());
+        }
+        QSettings settings(ini, QSettings::IniFormat);
+        QCOMPARE(settings.allKeys(),
+                 (QStringList{"Koersverloop/Bereik", "Koersverloop/Geometrie"}));
+        ChartWindow again(history, ini);
+        QCOMPARE(again.Range(), ChartRange::Month);
+    }
+
+    void unreadableHistorySaysSo() {
+        QVERIFY(QFile(Dir.filePath("file")).open(QIODevice::WriteOnly));
+        HistoryService history(Dir.filePath("file/h.sqlite"));
+        ChartWindow window(history, Dir.filePath("bad.ini"));
+        window.Open();
+        QTRY_VERIFY(window.Notice->isVisible());
+        QVERIFY(window.Notice->text().startsWith("The rate history cannot be read: "));
+    }
+
+    // The button writes the range shown, on the history's thread; a failure is told.
+    void exportsTheRangeShown() {
+        HistoryService history(Dir.filePath("export.sqlite"));
+        history.Keep(Good(Now - 400LL * 24 * 3600 * 1000, 0.9));
+        history.Keep(Good(Now - 60000, 0.91));
+        ChartWindow window(history, Dir.filePath("export.ini"));
+        window.SetRange(ChartRange::Year);
+        QString told;
+        window.ShowExportError = [&](const QString& error) { told = error; };
+        const QString path = Dir.filePath("year.csv");
+        window.AskExportPath = [&] { return path; };
+        window.ExportClick();
+        QCOMPARE(window.ExportButton->text(), "Cancel");
+        QTRY_COMPARE(window.ExportButton->text(), "Export...");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().count("\r\n"), 2);
+        window.AskExportPath = [&] { return Dir.filePath("none/x.csv"); };
+        window.ExportClick();
+        QTRY_VERIFY(told.startsWith("Export failed: "));
+    }
+};
+
+QTEST_MAIN(TestChartWindow)
+#include "tst_chartwindow.moc"

@@ -1,0 +1,291 @@
+#include "historytest.h"
+
+#include "history/candlefolder.h"
+#include "history/historyworker.h"
+#include "history/pendingreadings.h"
+#include "history/readingstore.h"
+#include "sources/ratereading.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include <csignal>
+#include <sys/resource.h>
+
+// The history file: readings kept, old ones folded into candles, and the faults a file meets.
+class TestReadingStore : public QObject {
+    Q_OBJECT
+
+    static constexpr qint64 Slice = CandleMs;
+    const QDateTime Now =
+        QDateTime::fromString(QStringLiteral("2026-06-15T12:07:00Z"), Qt::ISODate);
+
+    QList<Candle> Candles(ReadingStore& store) {
+        QList<Candle> candles;
+        QSqlQuery query(QStringLiteral("SELECT t, first, high, low, last, count FROM candles "
+                                       "ORDER BY t"),
+                        store.Database());
+        while (query.next())
+            candles.append(Candle{query.value(0).toLongLong(), query.value(1).toDouble(),
+                                  query.value(2).toDouble(), query.value(3).toDouble(),
+                                  query.value(4).toDouble(), query.value(5).toInt()});
+        return candles;
+    }
+
+private slots:
+    void readingAsKept_data() {
+        QTest::addColumn<QString>("rateText");
+        QTest::addColumn<bool>("fromD2E");
+        QTest::addColumn<StoredReading>("stored");
+        QTest::newRow("rate") << "0,9230" << false
+                              << StoredReading{5, ReadingSource::IEX, 0.923, {}};
+        QTest::newRow("no connection")
+            << "-1" << true << StoredReading{5, ReadingSource::D2E, {}, -1};
+        QTest::newRow("no usable page")
+            << "-2" << false << StoredReading{5, ReadingSource::IEX, {}, -2};
+        QTest::newRow("empty text is a gap")
+            << "" << true << StoredReading{5, ReadingSource::D2E, {}, {}};
+        QTest::newRow("zero is a gap")
+            << "0,0000" << false << StoredReading{5, ReadingSource::IEX, {}, {}};
+    }
+    void readingAsKept() {
+        QFETCH(QString, rateText);
+        QFETCH(bool, fromD2E);
+        QFETCH(StoredReading, stored);
+        RateReading reading;
+        reading.RateText = rateText;
+        QCOMPARE(StoredReadingOf(reading, fromD2E, 5), stored);
+    }
+
+    void slices_data() {
+        QTest::addColumn<qint64>("time");
+        QTest::addColumn<qint64>("start");
+        QTest::newRow("start") << Slice << Slice;
+        QTest::newRow("last ms") << 2 * Slice - 1 << Slice;
+        QTest::newRow("before 1970") << qint64(-1) << -Slice;
+        QTest::newRow("before 1970, whole") << -Slice << -Slice;
+    }
+    void slices() {
+        QFETCH(qint64, time);
+        QFETCH(qint64, start);
+        QCOMPARE(CandleStart(time), start);
+    }
+
+    // Whole slices more than 31 days old become candles; the rest stays as read.
+    void foldsAcrossTheBoundary() {
+        QTemporaryDir dir;
+        ReadingStore store(dir.filePath("h.sqlite"), "fold");
+        QVERIFY(store.Open(Now));
+        const qint64 cutoff = FoldCutoff(Now.toMSecsSinceEpoch());
+        QCOMPARE(cutoff % Slice, 0);
+        QVERIFY(cutoff <= Now.toMSecsSinceEpoch() - RawKeptMs);
+        QVERIFY(cutoff > Now.toMSecsSinceEpoch() - RawKeptMs - Slice);
+        const qint64 first = cutoff - 2 * Slice;
+        // Given out of time order, as a clock set back writes them.
+        QVERIFY(store.Append({Good(first + 60000, 0.9300), Good(first, 0.9200),
+                              Good(first + 120000, 0.9100), Failed(first + 180000),
+                              Good(first + Slice - 1, 0.9250), Failed(cutoff - Slice + 5),
+                              Good(cutoff, 0.9400), Failed(cutoff + 1)}));
+        CandleFolder oneSlice;
+        oneSlice.Add(first, 0.92);
+        oneSlice.Add(first + Slice - 1, 0.93);
+        QCOMPARE(oneSlice.Take().size(), 1);
+        int folded = 0;
+        for (int n; (n = store.FoldSome(Now.toMSecsSinceEpoch())) > 0;)
+            folded += n;
+        QCOMPARE(folded, 6);
+        QCOMPARE(Candles(store), (QList<Candle>{{first, 0.92, 0.93, 0.91, 0.925, 4}}));
+        QCOMPARE(store.ReadingCount(), 2);
+        QCOMPARE(store.CandleCount(), 1);
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), 0);
+
+        // A reading that comes late into a folded slice merges with its candle.
+        QVERIFY(store.Append({Good(first + 30000, 0.9150), Good(first + 40000, 0.9000)}));
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), 2);
+        QCOMPARE(Candles(store), (QList<Candle>{{first, 0.92, 0.93, 0.90, 0.90, 6}}));
+    }
+
+    // A write or a fold that fails leaves the file as it was and says why; the next works.
+    void failuresChangeNothing_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("undo");
+        QTest::newRow("read only") << "PRAGMA query_only=1"
+                                   << "PRAGMA query_only=0";
+        QTest::newRow("no candles") << "ALTER TABLE candles RENAME TO c"
+                                    << "ALTER TABLE c RENAME TO candles";
+        QTest::newRow("no readings") << "ALTER TABLE readings RENAME TO r"
+                                     << "ALTER TABLE r RENAME TO readings";
+    }
+    void failuresChangeNothing() {
+        QFETCH(QString, statement);
+        QFETCH(QString, undo);
+        QTemporaryDir dir;
+        ReadingStore store(dir.filePath("h.sqlite"), "fail");
+        QVERIFY(store.Open(Now));
+        const qint64 old = FoldCutoff(Now.toMSecsSinceEpoch()) - Slice;
+        QVERIFY(store.Append({Good(old, 0.9), Good(old + 1, 0.91)}));
+        QSqlQuery query(store.Database());
+        QVERIFY(query.exec(statement));
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), -1);
+        QVERIFY2(store.Error().startsWith("cannot fold"), qPrintable(store.Error()));
+        QCOMPARE(store.Append({Good(old + 2, 0.92)}), statement.contains("candles"));
+        QVERIFY(query.exec(undo));
+        QVERIFY(store.Append({Good(old + 3, 0.93)}));
+        QCOMPARE(store.CandleCount(), 0);
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), store.ReadingCount());
+        QCOMPARE(store.CandleCount(), 1);
+    }
+
+    // A whole SQLite file of another kind is no damage: it stays, and the store says why it
+    // cannot use it.
+    void foreignFileStays() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("h.sqlite");
+        {
+            ReadingStore other(path, "other");
+            QVERIFY(other.Open(Now));
+            QSqlQuery(QStringLiteral("DROP TABLE readings"), other.Database());
+            QSqlQuery(QStringLiteral("CREATE TABLE readings(x)"), other.Database());
+        }
+        ReadingStore store(path, "foreign");
+        QVERIFY(!store.Open(Now));
+        QVERIFY(store.Error().startsWith("cannot prepare"));
+        QVERIFY(store.MovedAside().isEmpty());
+        QVERIFY(!store.Append({Good(1, 0.9)}));
+        QVERIFY(store.Error().startsWith("not open"));
+    }
+
+    void damagedFileMovedAside_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("not SQLite") << "text";
+        QTest::newRow("cut off") << "cut";
+        QTest::newRow("fails the quick check") << "scribbled";
+    }
+    void damagedFileMovedAside() {
+        QFETCH(QString, damage);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("history.sqlite");
+        {
+            ReadingStore store(path, "damage");
+            QVERIFY(store.Open(Now));
+            QList<StoredReading> many;
+            for (int i = 0; i < 3000; ++i)
+                many.append(Good(i * 5000, 0.9 + i % 50 * 0.0001));
+            QVERIFY(store.Append(many));
+            QSqlQuery(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), store.Database());
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        if (damage == u"text") {
+            file.resize(0);
+            file.write("time,rate\n12:00,0.9230\n");
+        } else if (damage == u"cut") {
+            file.resize(file.size() / 2);
+        } else {
+            file.seek(file.size() / 2);
+            file.write(QByteArray(3000, '\x5a'));
+        }
+        file.close();
+        const QByteArray damaged = [&] {
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        }();
+        file.close();
+        for (const char* suffix : {"-wal", "-shm"}) {
+            QFile side(path + suffix);
+            QVERIFY(side.open(QIODevice::WriteOnly));
+            side.write(suffix);
+        }
+        // That name is taken already: the next one is used.
+        const QString taken = path + ".damaged-20260615-140700";
+        QVERIFY(QFile(taken).open(QIODevice::WriteOnly));
+
+        ReadingStore store(path, "damage");
+        QVERIFY2(store.Open(Now.toTimeZone(QTimeZone("Europe/Amsterdam"))),
+                 qPrintable(store.Error()));
+        QCOMPARE(store.MovedAside(), taken + "-2");
+        QFile moved(taken + "-2");
+        QVERIFY(moved.open(QIODevice::ReadOnly));
+        QCOMPARE(moved.readAll(), damaged);
+        QFile wal(taken + "-2-wal");
+        QVERIFY(wal.open(QIODevice::ReadOnly));
+        QCOMPARE(wal.readAll(), QByteArray("-wal"));
+        QVERIFY(QFileInfo::exists(taken + "-2-shm"));
+        QVERIFY(store.Append({Good(1, 0.92)}));
+        QCOMPARE(store.ReadingCount(), 1);
+    }
+
+    // A folder that cannot hold the file: readings wait in memory, with one line when writing
+    // pauses and one when it resumes.
+    void unwritableFolderPausesWriting() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("qzRate");
+        QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
+        HistoryLogLines log;
+        HistoryWorker worker(folder + "/history.sqlite", [this] { return Now; });
+        const qint64 now = Now.toMSecsSinceEpoch();
+        worker.Open();
+        worker.Keep(Good(now, 0.91));
+        worker.Keep(Failed(now + 1));
+        QCOMPARE(log.Lines().size(), 1);
+        QVERIFY(log.Lines().first().startsWith("history writing paused: cannot open"));
+        QVERIFY(QFile::remove(folder));
+        QVERIFY(QDir().mkpath(folder));
+        worker.Keep(Good(now + 2, 0.93));
+        QCOMPARE(log.Lines().size(), 2);
+        QCOMPARE(log.Lines().last(), "history writing resumed: 3 readings written");
+        ReadingStore store(folder + "/history.sqlite", "check");
+        QVERIFY(store.Open(Now));
+        QCOMPARE(store.ReadingCount(), 3);
+    }
+
+    // A full disk: no write may extend a file.
+    void fullDiskPausesWriting() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("history.sqlite");
+        HistoryLogLines log;
+        HistoryWorker worker(path, [this] { return Now; });
+        const qint64 now = Now.toMSecsSinceEpoch();
+        worker.Keep(Good(now, 0.91));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full{};
+        getrlimit(RLIMIT_FSIZE, &full);
+        const rlimit before = full;
+        full.rlim_cur = std::max(QFileInfo(path).size(), QFileInfo(path + "-wal").size());
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+        for (int i = 2; i <= 40; ++i)
+            worker.Keep(Good(now + i, 0.92));
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &before), 0);
+        QCOMPARE(log.Lines().size(), 1);
+        QVERIFY(log.Lines().first().startsWith("history writing paused"));
+        worker.Keep(Good(now + 41, 0.93));
+        QCOMPARE(log.Lines().last(), "history writing resumed: 40 readings written");
+        ReadingStore store(path, "check");
+        QVERIFY(store.Open(Now));
+        QCOMPARE(store.ReadingCount(), 41);
+    }
+
+    void memoryKeepsTheNewest() {
+        PendingReadings pending(3);
+        QVERIFY(!pending.Add(Good(1, 0.91)));
+        QVERIFY(!pending.Add(Good(2, 0.92)));
+        QVERIFY(!pending.Add(Good(3, 0.93)));
+        QVERIFY(pending.Add(Good(4, 0.94)));
+        QVERIFY(!pending.Add(Good(5, 0.95)));
+        QCOMPARE(pending.Readings(),
+                 (QList<StoredReading>{Good(3, 0.93), Good(4, 0.94), Good(5, 0.95)}));
+        pending.Clear();
+        QVERIFY(pending.Readings().isEmpty());
+        for (int i = 0; i < 3; ++i)
+            pending.Add(Good(i, 0.9));
+        QVERIFY(pending.Add(Good(9, 0.9)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReadingStore)
+#include "tst_readingstore.moc"
