@@ -181,6 +181,9 @@ void TestOptionsForm::emptyStoreCentresTheDialog() {
     QCOMPARE(Options->palette().color(QPalette::Window), QColor(255, 255, 227));
     QVERIFY(Options->BtnOK->styleSheet().contains("#ffffe3") &&
             Options->BtnCheck->styleSheet().contains("#ffff88"));
+    QCOMPARE(Options->BtnOK->geometry(), QRect(282, 227, 100, 35));
+    QCOMPARE(Options->GroupBox4->geometry(), QRect(282, 109, 222, 90));
+    QCOMPARE(Options->LabelBoven->pos(), QPoint(112, 54));
     const QSize screen = QGuiApplication::primaryScreen()->size();
     QCOMPARE(Options->pos(), QPoint((screen.width() - 517) / 2, (screen.height() - 273) / 2));
 }

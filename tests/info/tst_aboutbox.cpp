@@ -3,6 +3,7 @@
 #include "app/windows.h"
 #include "info/aboutbox.h"
 #include "recordingshell.h"
+#include "settings/programidentity.h"
 #include "settings/settingsstore.h"
 #include "update/versionsform.h"
 
@@ -152,6 +153,7 @@ void TestAboutBox::texts() {
              texts);
     QCOMPARE(Box->NameLabel->text(), QStringLiteral("qzRate"));
     QCOMPARE(Box->VersionLabel->text(), QStringLiteral("versie 1.02"));
+    QCOMPARE(Box->CopyrightLabel->text(), CopyrightText);
     const QStringList mail = Box->MailMemo->toPlainText().split(u'\n');
     QCOMPARE(mail.size(), 11);
     QTEST(mail.first(), "greeting");

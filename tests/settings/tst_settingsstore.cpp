@@ -202,15 +202,19 @@ private slots:
     }
 
     void failedWriteThrows() {
-        // A folder in the file's place cannot be written.
+        // A folder in the file's place cannot be written; nor can a file whose folder would have
+        // to be made where a file stands, which only the write itself finds out.
         QVERIFY(QDir().mkpath(m_ini));
-        SettingsStore store = SettingsStore::AtPath(m_ini);
-        try {
-            store.WriteInteger(QStringLiteral("MainTop"), 5);
-            QFAIL("no error for a store that cannot be written");
-        } catch (const std::runtime_error& error) {
-            QCOMPARE(QString::fromUtf8(error.what()),
-                     QStringLiteral("Failed to set data for 'MainTop'"));
+        QVERIFY(QFile(m_ini + "x").open(QIODevice::WriteOnly));
+        for (const QString& path : {m_ini, m_ini + "x/store.ini"}) {
+            SettingsStore store = SettingsStore::AtPath(path);
+            try {
+                store.WriteInteger(QStringLiteral("MainTop"), 5);
+                QFAIL("no error for a store that cannot be written");
+            } catch (const std::runtime_error& error) {
+                QCOMPARE(QString::fromUtf8(error.what()),
+                         QStringLiteral("Failed to set data for 'MainTop'"));
+            }
         }
     }
 };

@@ -206,6 +206,7 @@ void TestTextHelpers::parseNumber_data() {
     QTest::newRow("second comma") << "1,5,0" << 0.0 << false;
     QTest::newRow("grouped dutch") << "1.234,56" << 1234.0 << false;
     QTest::newRow("two points") << "-1.2.3" << 12.0 << false;
+    QTest::newRow("second point after a bare first") << "-.5.3" << 5.0 << false;
     QTest::newRow("double minus") << "--1" << 0.0 << false;
     QTest::newRow("inner minus") << "12-3" << 12.0 << false;
     QTest::newRow("trailing sign") << "1,5-" << 15.0 << false;
@@ -282,6 +283,8 @@ void TestTextHelpers::formatGrouped_data() {
                                      << "-1,234.50";
     QTest::newRow("no decimals") << 2 << 0 << 1234567.0 << "1.234.567"
                                  << "1,234,567";
+    QTest::newRow("one decimal") << 2 << 1 << 1234.5 << "1.234,5"
+                                 << "1,234.5";
 }
 
 void TestTextHelpers::formatGrouped() {
