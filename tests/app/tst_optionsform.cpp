@@ -8,6 +8,7 @@
 #include "widgets/clrbtn.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
