@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
 
     // Watched before the windows exist, so an early signal still ends the program cleanly.
     TerminationSignals termination;
-    Windows windows{store};
+    Windows windows{store, Windows::Unseen::Later};
     TMainForm& mainForm = *windows.MainForm;
     instance.Listen();
     DesktopNotifier notifier(QDBusConnection::sessionBus(),
