@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     Windows windows{store, Windows::Unseen::Later};
     TMainForm& mainForm = *windows.MainForm;
     instance.Listen();
-    DesktopNotifier notifier(QDBusConnection::sessionBus(),
+    DesktopNotifier notifier([] { return QDBusConnection::sessionBus(); },
                              DesktopNotifier::EnabledIn(ServiceConfigPath()));
     mainForm.Notifier = &notifier;
     QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &mainForm,
