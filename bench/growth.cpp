@@ -1,19 +1,19 @@
 // Heap growth per 1000 readings: the main window reads the local rate pages as fast as they
-// answer, every step of a reading included; after a warm-up the heap in use is sampled at the
-// start and at the end.
+// answer and the history keeps each reading on its thread, every step of a reading included;
+// after a warm-up the memory the allocator has handed out is sampled at the start and at the
+// end. glibc's mallinfo2 sums every arena, so the history thread's own arena counts too.
 #include "app/mainform.h"
-#include "app/windows.h"
-#include "server/ratefeed.h"
-#include "server/ratepageserver.h"
-#include "settings/settingsstore.h"
+#include "bench/benchwindow.h"
+#include "history/historywiring.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <malloc.h>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 namespace {
 // Bytes the allocator has handed out and not got back, small blocks and mapped ones alike.
@@ -24,43 +24,55 @@ qint64 HeapInUse() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir folder;
-    qputenv("XDG_CONFIG_HOME", folder.filePath("config").toUtf8());
-    qputenv("XDG_DATA_HOME", folder.filePath("data").toUtf8());
+    const BenchHome home;
     QApplication app(argc, argv);
     const int warmUp = 200;
     const int measured = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
 
-    RateFeed feed(0.9230, 7);
-    RatePageServer iex(RatePageServer::Kind::IEX, feed);
-    RatePageServer d2e(RatePageServer::Kind::D2E, feed);
-    if (!iex.Listen() || !d2e.Listen())
+    BenchWindow window(home);
+    if (!window.Listening())
         return 1;
-    qputenv("QZRATE_IEX_URL", iex.Url().toString().toUtf8());
-    qputenv("QZRATE_D2E_URL", d2e.Url().toString().toUtf8());
+    TMainForm& main = *window.Main;
+    HistoryWiring history(main, home.Ini(), HistoryService::UserPath());
+    history.History.Start();
 
-    Windows windows(SettingsStore::AtPath(folder.filePath("store.ini")));
-    TMainForm& main = *windows.MainForm;
-    main.show();
-    // Only the readings asked for here.
-    main.TimerStart.stop();
-    main.DownloadTimer.stop();
-    main.StartPending = false;
+    // Each reading once the history has kept the one before, as between readings of the
+    // program: a backlog of readings waiting for the history's thread is no growth.
+    int taken = 0;
+    int kept = 0;
+    std::function<void()> onceKept;
+    QObject::connect(&main, &TMainForm::ReadingTaken, &app, [&] { ++taken; });
+    QObject::connect(&history.History, &HistoryService::Kept, &app, [&] {
+        if (++kept == taken && onceKept)
+            std::exchange(onceKept, {})();
+    });
+    const auto whenKept = [&](std::function<void()> then) {
+        if (kept == taken)
+            then();
+        else
+            onceKept = std::move(then);
+    };
 
     int done = 0;
     qint64 atStart = 0;
     QObject::connect(&main.Refresh, &RefreshCycle::idle, &app, [&] {
         ++done;
-        if (done == warmUp)
-            atStart = HeapInUse();
-        if (done == warmUp + measured) {
-            const double growth = double(HeapInUse() - atStart) / 1024.0 / measured * 1000.0;
-            std::printf("growth_kb_per_1000 %.2f kB\n", growth);
-            app.quit();
-            return;
-        }
         // From the event loop, as a timer tick would ask.
-        QTimer::singleShot(0, &main, &TMainForm::RefreshRate);
+        const auto next = [&] { QTimer::singleShot(0, &main, &TMainForm::RefreshRate); };
+        if (done == warmUp) {
+            whenKept([&, next] {
+                atStart = HeapInUse();
+                next();
+            });
+        } else if (done == warmUp + measured) {
+            whenKept([&] {
+                const double growth = double(HeapInUse() - atStart) / 1024.0 / measured * 1000.0;
+                std::printf("growth_kb_per_1000 %.2f kB\n", growth);
+                app.quit();
+            });
+        } else {
+            whenKept(next);
+        }
     });
     main.RefreshRate();
     return app.exec();

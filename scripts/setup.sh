@@ -13,7 +13,7 @@ packages=(
   python3 python3-dbus gdb
   iputils-ping xdg-utils
   qt6-svg-dev qt6-wayland weston dbus desktop-file-utils appstream dpkg-dev file fakeroot
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick libxcb1-dev
   clang libclang-rt-14-dev llvm-14
 )
 

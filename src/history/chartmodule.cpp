@@ -32,13 +32,13 @@ class ChartView : public QChartView, public ChartPlot {
 public:
     ChartView(QWidget* parent, const ChartTexts& texts,
               std::function<QString(qint64, double)> hoverText)
-        : QChartView(parent), Texts(texts), HoverText(std::move(hoverText)) {
+        // Given at once: a chart set later would leave the view's own default chart behind.
+        : QChartView(new QChart, parent), Texts(texts), HoverText(std::move(hoverText)) {
         setRenderHint(QPainter::Antialiasing);
         setMouseTracking(true);
-        Chart = new QChart;
+        Chart = chart();
         Chart->setMargins(QMargins(4, 4, 4, 4));
         Chart->legend()->setAlignment(Qt::AlignBottom);
-        setChart(Chart);
         Time = new QDateTimeAxis;
         Rate = new QValueAxis;
         Rate->setLabelFormat(QStringLiteral("%.4f"));
@@ -77,11 +77,14 @@ public:
         }
         named = false;
         for (qsizetype i = 0; i < lines.BandHighs.size(); ++i) {
-            auto* high = new QLineSeries;
-            auto* low = new QLineSeries;
+            // Its edges belong to the band, which the chart deletes with its series.
+            auto* band = new QAreaSeries;
+            auto* high = new QLineSeries(band);
+            auto* low = new QLineSeries(band);
             high->replace(lines.BandHighs.at(i));
             low->replace(lines.BandLows.at(i));
-            auto* band = new QAreaSeries(high, low);
+            band->setUpperSeries(high);
+            band->setLowerSeries(low);
             band->setPen(QPen(BandColour, 1));
             band->setBrush(BandColour.lighter(130));
             Add(band, named ? QString() : Texts.Band);

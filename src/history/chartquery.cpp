@@ -12,28 +12,39 @@ namespace {
 
 constexpr qint64 DayMs = qint64(24) * 60 * 60 * 1000;
 
-QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, const QString& sql,
-                         qint64 lastExtraMs) {
-    QList<Slice> found;
+// good gives the lowest, highest, first and last time and count of the good rows of a part;
+// failed, when given, counts the rows of a part without a good one.
+QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, const QString& good,
+                         const QString& failed, qint64 lastExtraMs) {
     if (slices < 1 || span.ToMs <= span.FromMs)
-        return found;
+        return {};
+    QList<Slice> found;
     const qint64 width = (span.ToMs - span.FromMs + slices - 1) / slices;
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(sql);
+    QSqlQuery goodQuery(db);
+    QSqlQuery failedQuery(db);
+    goodQuery.setForwardOnly(true);
+    goodQuery.prepare(good);
+    if (!failed.isEmpty())
+        failedQuery.prepare(failed);
     for (qint64 from = span.FromMs; from < span.ToMs; from += width) {
-        query.bindValue(0, from);
-        query.bindValue(1, std::min(from + width, span.ToMs));
-        if (!query.exec() || !query.next())
+        const qint64 to = std::min(from + width, span.ToMs);
+        goodQuery.bindValue(0, from);
+        goodQuery.bindValue(1, to);
+        if (!goodQuery.exec() || !goodQuery.next())
             return found;
-        const qint64 all = query.value(5).toLongLong();
-        if (all > 0) {
-            found.append(Slice{query.value(2).toLongLong(),
-                               query.value(3).toLongLong() + lastExtraMs, query.value(0).toDouble(),
-                               query.value(1).toDouble(), query.value(4).toLongLong(),
-                               all - query.value(4).toLongLong()});
+        const qint64 count = goodQuery.value(4).toLongLong();
+        if (count > 0) {
+            found.append(Slice{
+                goodQuery.value(2).toLongLong(), goodQuery.value(3).toLongLong() + lastExtraMs,
+                goodQuery.value(0).toDouble(), goodQuery.value(1).toDouble(), count, 0});
+        } else if (!failed.isEmpty()) {
+            failedQuery.bindValue(0, from);
+            failedQuery.bindValue(1, to);
+            if (failedQuery.exec() && failedQuery.next() && failedQuery.value(0).toLongLong() > 0)
+                found.append(Slice{from, from, 0, 0, 0, failedQuery.value(0).toLongLong()});
+            failedQuery.finish();
         }
-        query.finish();
+        goodQuery.finish();
     }
     return found;
 }
@@ -71,18 +82,16 @@ TimeSpan RangeSpan(ChartRange range, const QDateTime& now, std::optional<qint64>
 
 QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices) {
     return QuerySlices(db, span, slices,
-                       QStringLiteral("SELECT min(rate), max(rate), "
-                                      "min(CASE WHEN rate IS NOT NULL THEN t END), "
-                                      "max(CASE WHEN rate IS NOT NULL THEN t END), "
-                                      "count(rate), count(*) FROM readings WHERE t >= ? AND t < ?"),
-                       0);
+                       QStringLiteral("SELECT min(rate), max(rate), min(t), max(t), count(*) "
+                                      "FROM readings WHERE t >= ? AND t < ? AND rate IS NOT NULL"),
+                       QStringLiteral("SELECT count(*) FROM readings WHERE t >= ? AND t < ?"), 0);
 }
 
 QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices) {
     return QuerySlices(db, span, slices,
-                       QStringLiteral("SELECT min(low), max(high), min(t), max(t), count(*), "
-                                      "count(*) FROM candles WHERE t >= ? AND t < ?"),
-                       CandleMs);
+                       QStringLiteral("SELECT min(low), max(high), min(t), max(t), count(*) "
+                                      "FROM candles WHERE t >= ? AND t < ?"),
+                       QString(), CandleMs);
 }
 
 std::optional<qint64> EarliestTime(const QSqlDatabase& db) {

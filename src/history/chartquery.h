@@ -12,8 +12,8 @@
 TimeSpan RangeSpan(ChartRange range, const QDateTime& now, std::optional<qint64> earliestMs);
 
 // One horizontal pixel of the chart: the lowest and highest good rate in it, when the first
-// and the last of them were read (for candles, the end of the last one), how many were good
-// and how many failed.
+// and the last of them were read (for candles, the end of the last one), how many were good;
+// and for a pixel without a good one, how many failed.
 struct Slice {
     qint64 FirstMs = 0;
     qint64 LastMs = 0;

@@ -52,7 +52,7 @@ public:
     QVariant Value(int i) const { return Query.value(i); }
 
     QSqlQuery Query;
-    bool Ok = false;
+    bool Ok;
     bool AtEnd = true;
 };
 
@@ -109,12 +109,9 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
                    QStringLiteral("SELECT t, first, high, low, last, count FROM candles "
                                   "WHERE t >= ? AND t < ? ORDER BY t"),
                    span);
-    bool ok = readings.Ok && candles.Ok;
-    if (!ok)
-        result.Error = (readings.Ok ? candles : readings).Query.lastError().text();
-    ok = ok && file.write(CsvHeader()) >= 0;
+    bool ok = readings.Ok && candles.Ok && file.write(CsvHeader()) >= 0;
     while (ok && (!readings.AtEnd || !candles.AtEnd)) {
-        if (cancel && (result.Rows & 1023) == 0 && cancel->load()) {
+        if (cancel && cancel->load()) {
             result.Cancelled = true;
             break;
         }
@@ -133,23 +130,21 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
         ok = file.write(row) == row.size();
         ++result.Rows;
     }
-    // A read that failed half-way ends a cursor early: that is no complete export.
+    // A cursor that could not start, or whose read failed half-way, gives no complete export.
     for (const Cursor* cursor : {&readings, &candles}) {
-        if (ok && cursor->Query.lastError().isValid()) {
+        if (result.Error.isEmpty() && cursor->Query.lastError().isValid()) {
             ok = false;
             result.Error = cursor->Query.lastError().text();
         }
     }
-    readings.Query.finish();
-    candles.Query.finish();
     connection.commit();
     if (ok && !result.Cancelled && file.commit()) {
         result.Ok = true;
         return result;
     }
+    // Not committed, the file that was being written goes with the QSaveFile.
     if (result.Error.isEmpty() && !result.Cancelled)
         result.Error = file.errorString();
-    file.cancelWriting();
     return result;
 }
 

@@ -2,8 +2,11 @@
 
 #include "history/historylog.h"
 
+#include <QSqlQuery>
 #include <QThread>
 #include <QTimer>
+
+#include <malloc.h>
 
 HistoryWorker::HistoryWorker(const QString& path, Clock clock)
     : Store(path, QStringLiteral("qzrate-history-%1").arg(quintptr(this))), Now(std::move(clock)) {}
@@ -11,6 +14,19 @@ HistoryWorker::HistoryWorker(const QString& path, Clock clock)
 void HistoryWorker::Open() {
     if (EnsureOpen())
         Fold();
+    Rest();
+}
+
+void HistoryWorker::Rest() {
+    if (!DatabaseCode && Store.IsOpen())
+        DatabaseCode.emplace(QStringList{QStringLiteral("/libsqlite3.so"),
+                                         QStringLiteral("/libqsqlite.so"),
+                                         QStringLiteral("/libQt6Sql.so")});
+    if (DatabaseCode) {
+        QSqlQuery(QStringLiteral("PRAGMA shrink_memory"), Store.Database());
+        DatabaseCode->HandBack();
+        malloc_trim(0);
+    }
 }
 
 bool HistoryWorker::EnsureOpen() {
@@ -32,6 +48,7 @@ void HistoryWorker::Keep(const StoredReading& reading) {
     if (Pending.Add(reading))
         qCWarning(lcHistory) << "history: more readings wait than memory keeps; the oldest go";
     Flush();
+    Rest();
 }
 
 void HistoryWorker::Flush() {
@@ -67,6 +84,7 @@ void HistoryWorker::Fold() {
     QTimer::singleShot(0, this, [this] {
         Folding = false;
         Fold();
+        Rest();
     });
 }
 
@@ -86,6 +104,7 @@ void HistoryWorker::Ask(quint64 ticket, ChartRange range, int pixels) {
                   BuildChartLines(span, QueryReadingSlices(Store.Database(), span, pixels),
                                   QueryCandleSlices(Store.Database(), span, pixels)),
                   QString());
+    Rest();
 }
 
 void HistoryWorker::Export(const QString& path, std::optional<ChartRange> range,
@@ -96,4 +115,5 @@ void HistoryWorker::Export(const QString& path, std::optional<ChartRange> range,
     }
     const TimeSpan span = range ? SpanOf(*range) : WholeHistory;
     emit Exported(ExportHistory(Store.Database(), span, path, cancel.get()));
+    Rest();
 }

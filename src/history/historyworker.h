@@ -4,6 +4,7 @@
 #include "history/historyexport.h"
 #include "history/pendingreadings.h"
 #include "history/readingstore.h"
+#include "history/sparsecode.h"
 
 #include <QObject>
 
@@ -40,10 +41,13 @@ private:
     void Flush();
     void Fold();
     TimeSpan SpanOf(ChartRange range);
+    // After each step: the database's code goes back until the next.
+    void Rest();
 
     ReadingStore Store;
     Clock Now;
     PendingReadings Pending;
     bool Paused = false;
     bool Folding = false;
+    std::optional<ResidentCode> DatabaseCode;
 };

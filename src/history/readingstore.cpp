@@ -58,11 +58,10 @@ int ReadingStore::FoldFailed(const QString& error) {
 }
 
 bool ReadingStore::Open(const QDateTime& now, bool checkFirst) {
-    if (Ready)
-        return true;
     MovedAsidePath.clear();
-    if (!QSqlDatabase::contains(Connection))
+    if (!QSqlDatabase::contains(Connection)) {
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Connection).setDatabaseName(Path);
+    }
     if (checkFirst && QFileInfo::exists(Path) && !Check() && !MoveAside(now))
         return false;
     Database().setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
@@ -80,15 +79,11 @@ bool ReadingStore::Check() {
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
         return !IsDamage(db.lastError());
+    // Open() opens the connection again, read-write, afterwards.
     QSqlQuery check(db);
-    bool whole = false;
-    if (check.exec(QStringLiteral("PRAGMA quick_check")))
-        whole = check.next() && check.value(0).toString() == u"ok";
-    else
-        whole = !IsDamage(check.lastError());
-    check.finish();
-    db.close();
-    return whole;
+    if (!check.exec(QStringLiteral("PRAGMA quick_check")))
+        return !IsDamage(check.lastError());
+    return check.next() && check.value(0).toString() == u"ok";
 }
 
 bool ReadingStore::MoveAside(const QDateTime& now) {
@@ -163,7 +158,6 @@ int ReadingStore::FoldSome(qint64 nowMs) {
         return 0;
     // A day of slices at a time, so new readings never wait long behind a fold.
     const qint64 upTo = std::min(cutoff, CandleStart(query.value(0).toLongLong()) + DayMs);
-    query.finish();
 
     if (!db.transaction())
         return FoldFailed(db.lastError().text());
@@ -177,7 +171,6 @@ int ReadingStore::FoldSome(qint64 nowMs) {
         if (!query.value(1).isNull())
             folder.Add(query.value(0).toLongLong(), query.value(1).toDouble());
     }
-    query.finish();
     if (ok) {
         query.prepare(QStringLiteral("DELETE FROM readings WHERE t < ?"));
         query.bindValue(0, upTo);
@@ -217,7 +210,6 @@ bool ReadingStore::PutCandles(const QList<Candle>& candles) {
                                 find.value(3).toDouble(), find.value(4).toInt()};
             candle = MergeCandles(stored, candle);
         }
-        find.finish();
         const QVariantList values{candle.StartMs, candle.First, candle.High,
                                   candle.Low,     candle.Last,  candle.Count};
         for (int i = 0; i < values.size(); ++i)

@@ -23,6 +23,7 @@ public:
     // quick check is moved aside with its -wal and -shm files first (never deleted), named
     // after now; MovedAside() tells where. False when the file cannot be opened or created.
     // Without checkFirst the file is taken as it is (an export beside the running program).
+    // Once it has worked, not again.
     bool Open(const QDateTime& now, bool checkFirst = true);
     bool IsOpen() const { return Ready; }
     QString Error() const { return LastError; }

@@ -76,8 +76,10 @@ private slots:
             << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(5, 6, 0, 0, 0, 2), S(10, 10, 0.8, 0.8, 1)}
             << QList<Slice>{} << Points{{{0, 0.9}}, {{10, 0.8}}} << Points{} << 0.8 << 0.9;
         QTest::newRow("twenty minutes apart still join")
-            << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(20 * Minute, 20 * Minute, 0.9, 0.9, 1)}
-            << QList<Slice>{} << Points{{{0, 0.9}, {20 * Minute, 0.9}}} << Points{} << 0.9 << 0.9;
+            << QList<Slice>{S(60 * Minute, 60 * Minute, 0.9, 0.9, 1),
+                            S(80 * Minute, 80 * Minute, 0.9, 0.9, 1)}
+            << QList<Slice>{} << Points{{{60 * Minute, 0.9}, {80 * Minute, 0.9}}} << Points{} << 0.9
+            << 0.9;
         QTest::newRow("longer apart break")
             << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(20 * Minute + 1, 20 * Minute + 1, 0.9, 0.9, 1)}
             << QList<Slice>{} << Points{{{0, 0.9}}, {{20 * Minute + 1, 0.9}}} << Points{} << 0.9
@@ -115,8 +117,7 @@ private slots:
         ReadingStore store(dir.filePath("h.sqlite"), "query");
         QVERIFY(store.Open(QDateTime::currentDateTime()));
         QVERIFY(store.Append({Good(250, 0.93), Good(120, 0.91), Failed(130), Good(199, 0.95),
-                              Good(100, 0.92), Failed(320), Failed(330, -2), Good(399, 0.90),
-                              Good(400, 0.99)}));
+                              Good(100, 0.92), Failed(320), Failed(330, -2), Good(400, 0.99)}));
         QVERIFY(
             store.PutCandles({{0, 0.9, 0.95, 0.85, 0.9, 3}, {CandleMs, 0.9, 0.96, 0.8, 0.9, 3}}));
         const QList<Slice> slices = QueryReadingSlices(store.Database(), {100, 400}, 3);
@@ -125,9 +126,9 @@ private slots:
             return a.FirstMs == b.FirstMs && a.LastMs == b.LastMs && a.Low == b.Low &&
                    a.High == b.High && a.Good == b.Good && a.Failed == b.Failed;
         };
-        QVERIFY(same(slices[0], S(100, 199, 0.91, 0.95, 3, 1)));
+        QVERIFY(same(slices[0], S(100, 199, 0.91, 0.95, 3, 0)));
         QVERIFY(same(slices[1], S(250, 250, 0.93, 0.93, 1, 0)));
-        QVERIFY(same(slices[2], S(399, 399, 0.90, 0.90, 1, 2)));
+        QVERIFY(same(slices[2], S(300, 300, 0, 0, 0, 2)));
         QCOMPARE(QueryReadingSlices(store.Database(), {100, 400}, 0).size(), 0);
         const QList<Slice> candles = QueryCandleSlices(store.Database(), {0, 3 * CandleMs}, 1);
         QCOMPARE(candles.size(), 1);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -93,6 +94,13 @@ private slots:
         QVERIFY(!nowhere.Error.isEmpty());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot),
                  (QStringList{"h.sqlite", "h.sqlite-shm", "h.sqlite-wal", "out.csv"}));
+        // A table that cannot be read: an error, and the old file stays.
+        QSqlQuery(QStringLiteral("ALTER TABLE candles RENAME TO c"), store.Database());
+        const ExportResult unread = ExportHistory(store.Database(), WholeHistory, path);
+        QVERIFY(!unread.Ok);
+        QVERIFY(!unread.Error.isEmpty());
+        QCOMPARE(Read(path), QByteArray("old"));
+        QSqlQuery(QStringLiteral("ALTER TABLE c RENAME TO candles"), store.Database());
         // The command: everything, or a clear error and status 1.
         QCOMPARE(ExportHistoryCommand(dir.filePath("h.sqlite"), path), 0);
         QCOMPARE(Read(path).count("\r\n"), 5001);

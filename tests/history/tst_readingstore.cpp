@@ -91,19 +91,73 @@ private slots:
                               Good(first + 120000, 0.9100), Failed(first + 180000),
                               Good(first + Slice - 1, 0.9250), Failed(cutoff - Slice + 5),
                               Good(cutoff, 0.9400), Failed(cutoff + 1)}));
-        // Another day of slices that stays out of the fold.
+        CandleFolder oneSlice;
+        oneSlice.Add(first, 0.92);
+        oneSlice.Add(first + Slice - 1, 0.93);
+        QCOMPARE(oneSlice.Take().size(), 1);
         int folded = 0;
         for (int n; (n = store.FoldSome(Now.toMSecsSinceEpoch())) > 0;)
             folded += n;
         QCOMPARE(folded, 6);
         QCOMPARE(Candles(store), (QList<Candle>{{first, 0.92, 0.93, 0.91, 0.925, 4}}));
         QCOMPARE(store.ReadingCount(), 2);
+        QCOMPARE(store.CandleCount(), 1);
         QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), 0);
 
         // A reading that comes late into a folded slice merges with its candle.
-        QVERIFY(store.Append({Good(first + 30000, 0.9500), Good(first + 40000, 0.9000)}));
+        QVERIFY(store.Append({Good(first + 30000, 0.9150), Good(first + 40000, 0.9000)}));
         QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), 2);
-        QCOMPARE(Candles(store), (QList<Candle>{{first, 0.92, 0.95, 0.90, 0.90, 6}}));
+        QCOMPARE(Candles(store), (QList<Candle>{{first, 0.92, 0.93, 0.90, 0.90, 6}}));
+    }
+
+    // A write or a fold that fails leaves the file as it was and says why; the next works.
+    void failuresChangeNothing_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("undo");
+        QTest::newRow("read only") << "PRAGMA query_only=1"
+                                   << "PRAGMA query_only=0";
+        QTest::newRow("no candles") << "ALTER TABLE candles RENAME TO c"
+                                    << "ALTER TABLE c RENAME TO candles";
+        QTest::newRow("no readings") << "ALTER TABLE readings RENAME TO r"
+                                     << "ALTER TABLE r RENAME TO readings";
+    }
+    void failuresChangeNothing() {
+        QFETCH(QString, statement);
+        QFETCH(QString, undo);
+        QTemporaryDir dir;
+        ReadingStore store(dir.filePath("h.sqlite"), "fail");
+        QVERIFY(store.Open(Now));
+        const qint64 old = FoldCutoff(Now.toMSecsSinceEpoch()) - Slice;
+        QVERIFY(store.Append({Good(old, 0.9), Good(old + 1, 0.91)}));
+        QSqlQuery query(store.Database());
+        QVERIFY(query.exec(statement));
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), -1);
+        QVERIFY2(store.Error().startsWith("cannot fold"), qPrintable(store.Error()));
+        QCOMPARE(store.Append({Good(old + 2, 0.92)}), statement.contains("candles"));
+        QVERIFY(query.exec(undo));
+        QVERIFY(store.Append({Good(old + 3, 0.93)}));
+        QCOMPARE(store.CandleCount(), 0);
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), store.ReadingCount());
+        QCOMPARE(store.CandleCount(), 1);
+    }
+
+    // A whole SQLite file of another kind is no damage: it stays, and the store says why it
+    // cannot use it.
+    void foreignFileStays() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("h.sqlite");
+        {
+            ReadingStore other(path, "other");
+            QVERIFY(other.Open(Now));
+            QSqlQuery(QStringLiteral("DROP TABLE readings"), other.Database());
+            QSqlQuery(QStringLiteral("CREATE TABLE readings(x)"), other.Database());
+        }
+        ReadingStore store(path, "foreign");
+        QVERIFY(!store.Open(Now));
+        QVERIFY(store.Error().startsWith("cannot prepare"));
+        QVERIFY(store.MovedAside().isEmpty());
+        QVERIFY(!store.Append({Good(1, 0.9)}));
+        QVERIFY(store.Error().startsWith("not open"));
     }
 
     void damagedFileMovedAside_data() {
@@ -179,7 +233,7 @@ private slots:
         worker.Keep(Good(now, 0.91));
         worker.Keep(Failed(now + 1));
         QCOMPARE(log.Lines().size(), 1);
-        QVERIFY(log.Lines().first().startsWith("history writing paused"));
+        QVERIFY(log.Lines().first().startsWith("history writing paused: cannot open"));
         QVERIFY(QFile::remove(folder));
         QVERIFY(QDir().mkpath(folder));
         worker.Keep(Good(now + 2, 0.93));
