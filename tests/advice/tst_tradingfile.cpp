@@ -93,6 +93,10 @@ void TestTradingFile::readFile_data() {
         << topless << Values("a") << QString();
     QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + topless << Values("a") << QString();
     QTest::newRow("empty first line") << "\r\n" + topless << Values("a") << QString();
+    QTest::newRow("line end first")
+        << QByteArray("\n<Name>USDEUR</Name>") << untouched << "List index out of bounds (2)";
+    QTest::newRow("CR LF ends one line") << QByteArray("<Name>USDEUR</Name>\r\nx\r\n") << untouched
+                                         << "List index out of bounds (2)";
     QTest::newRow("delta searched from the name line")
         << (Record("EURGBP", "1", "b") + Record(usd, "", "a")).toUtf8() << untouched << QString();
     QTest::newRow("name line with a blank is no name line")
