@@ -110,6 +110,11 @@ void TestTradingFile::readFile_data() {
             Record("EURGBP", "1", "a").remove("<Aantal>a8</Aantal>\n"))
                .toUtf8()
         << Values("a") << QString();
+    QTest::newRow("value ends at the next '<'")
+        << Record(usd, "1", "a").replace("a8</Aantal>", "a8</Aantal><!-- x -->").toUtf8()
+        << Values("a") << QString();
+    QTest::newRow("every line end counts")
+        << QByteArray("\n\n\r\r") << untouched << "List index out of bounds (4)";
     QTest::newRow("empty value copied")
         << Record(usd, "1", "a").replace("<Aantal>a8<", "<Aantal><").toUtf8()
         << QStringList{"a1", "a2", "a3", "a4", "a5", "a6", "a7", ""} << QString();

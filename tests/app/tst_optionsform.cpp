@@ -321,8 +321,11 @@ void TestOptionsForm::okAppliesAndStoresEverything() {
     for (const auto& [name, value] : stored)
         QCOMPARE(Store().ReadString(name, QString()), value);
     Options->RadioNormal->click();
+    Options->GeluidCheck->click();
     Options->BtnOK->click();
     QCOMPARE(Main->height(), 125);
+    QVERIFY(Store().ReadString("Geluid Aan", QString()) == "1" &&
+            Store().ReadString("Updates Aan", QString()) == "0");
 }
 
 // Applying a value a timer already has changes nothing: its count goes on.

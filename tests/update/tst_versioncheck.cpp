@@ -86,6 +86,10 @@ void TestVersionCheck::checkVersion_data() {
     QTest::newRow("same digits, older letter") << 1 << List("qzRate,qzRate102.exe,a,7\r\n")
                                                << "versie 1.02b" << C::UpToDate << "qzRate102.exe"
                                                << "1.02a" << 7;
+    QTest::newRow("a capital is no version letter")
+        << 1 << List("qzRate,qzRate102.exe,A,7\r\n") << "versie 1.02B" << C::UpdateAdvised
+        << "qzRate102.exe"
+        << "1.02A" << 7;
     QTest::newRow("same digits, a digit for a letter")
         << 1 << List("qzRate,qzRate102.exe,1,7\r\n") << v102 << C::UpdateAdvised << "qzRate102.exe"
         << "1.021" << 7;
