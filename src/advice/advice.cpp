@@ -7,10 +7,10 @@
 namespace {
 
 // Rounded to the nearest whole number, halves to even, without grouping. Written from the double
-// itself, so a quantity beyond any integer type still shows as calculated; adding 0 turns a
-// rounded -0 into 0.
+// itself, so a quantity beyond any integer type still shows as calculated (a rounded -0 shows
+// as 0).
 QString Whole(double x) {
-    return QString::number(std::nearbyint(x) + 0.0, 'f', 0);
+    return QString::number(std::nearbyint(x), 'f', 0);
 }
 
 } // namespace

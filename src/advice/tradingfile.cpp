@@ -20,8 +20,7 @@ const QString NameLine = QStringLiteral("<Name>USDEUR</Name>");
 qsizetype FindHead(const QStringList& lines, qsizetype startLine, const QString& head) {
     for (qsizetype i = startLine; i < lines.size(); ++i) {
         // A line without '>' has no head at all.
-        const qsizetype end = lines[i].indexOf(u'>');
-        if (end >= 0 && QStringView(lines[i]).left(end) == head)
+        if (TextBefore(u'>', lines[i]) == head)
             return i;
     }
     OutOfBounds(lines.size());

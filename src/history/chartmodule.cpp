@@ -42,6 +42,8 @@ public:
         Time = new QDateTimeAxis;
         Rate = new QValueAxis;
         Rate->setLabelFormat(QStringLiteral("%.4f"));
+        // The rate's labels with the user's decimal separator, as everywhere else.
+        Chart->setLocalizeNumbers(true);
         Chart->addAxis(Time, Qt::AlignBottom);
         Chart->addAxis(Rate, Qt::AlignLeft);
         Message = new QGraphicsSimpleTextItem(Chart);

@@ -470,6 +470,8 @@ void TVersionsForm::StartInstallation() {
     bool paused = false;
     QTimer pause;
     pause.setSingleShot(true);
+    // A coarse timer may end up to 5 % early; the line stays a full second.
+    pause.setTimerType(Qt::PreciseTimer);
     connect(&pause, &QTimer::timeout, &pause, [&] {
         paused = true;
         EndWait();

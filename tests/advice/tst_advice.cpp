@@ -68,6 +68,11 @@ void TestAdvice::designLevels() {
     QCOMPARE(p.BuyLevel, 0.0);
     QVERIFY(p.SellLevel > 0);
     QCOMPARE(p.SellQuantity, 0.0);
+    high = DesignEdits;
+    high[1] = "-100";
+    ComputeTradingLevels(p, Texts(high));
+    QCOMPARE(p.SellLevel, 0.0);
+    QCOMPARE(p.BuyQuantity, 0.0);
 }
 
 void TestAdvice::factors_data() {
@@ -139,6 +144,18 @@ void TestAdvice::advice_data() {
         << " Bij 0,5000 Kopen: 2 (2,0000) stuks"
         << " Bij 1,5000 Verkopen: 1 (0,6667) stuks"
         << "1,5000 0,5000";
+    // q is exactly 0.0001 here; a buy quantity of 0,0009 is not reached, one of 0,0001 is.
+    QTest::newRow("buy of 0.0001 below the buy quantity")
+        << QStringList{"90", "-90", "0", "0", "0", "0,0002", "0", "0,0001"} << 1.0 << ",."
+        << " Verandering te klein;  Kopen: 0 (0,00) stuks" << false
+        << " Bij 0,2000 Kopen: 0 (0,0009) stuks"
+        << " Bij 0,2000 Verkopen: 0 (-0,0009) stuks"
+        << "0,2000 0,2000";
+    QTest::newRow("buy of 0.0001 at the buy quantity")
+        << QStringList{"50", "-90", "0", "0", "0", "0,0002", "0", "0,0001"} << 1.0 << ",."
+        << " Handel-advies: Kopen: 0 (0,00) stuks" << true << " Bij 1,0000 Kopen: 0 (0,0001) stuks"
+        << " Bij 0,2000 Verkopen: 0 (-0,0009) stuks"
+        << "0,2000 1,0000";
     QTest::newRow("no change at all is firm")
         << Edits("0", "0") << 1.0 << ",."
         << " Handel-advies: Kopen: 0 (0,00) stuks" << true << ""
@@ -251,10 +268,12 @@ void TestAdvice::noAdvice() {
 void TestAdvice::typedAggressionCountsAtOnce() {
     TradingParameters p;
     ComputeTradingLevels(p, Texts(DesignEdits));
-    const std::optional<AdviceTexts> texts = ShowAdvice(p, 0.9027, "0,5", "0,5", u',', u'.');
-    QVERIFY(texts);
-    QCOMPARE(texts->AdviesLabel, QStringLiteral(" Handel-advies: Verkopen: 304 (303,7341) stuks"));
-    QCOMPARE(texts->VerkoopLabel, QStringLiteral(" Bij 0,8482 Verkopen: 177 (177,1678) stuks"));
+    const std::optional<AdviceTexts> sale = ShowAdvice(p, 0.9027, "0,5", "0,5", u',', u'.');
+    const std::optional<AdviceTexts> buy = ShowAdvice(p, 0.81, "0,5", "0,5", u',', u'.');
+    QVERIFY(sale && buy);
+    QCOMPARE(sale->AdviesLabel, QStringLiteral(" Handel-advies: Verkopen: 304 (303,7341) stuks"));
+    QCOMPARE(buy->AdviesLabel, QStringLiteral(" Verandering te klein;  Kopen: 85 (85,41) stuks"));
+    QCOMPARE(sale->VerkoopLabel, QStringLiteral(" Bij 0,8482 Verkopen: 177 (177,1678) stuks"));
 }
 
 QTEST_APPLESS_MAIN(TestAdvice)

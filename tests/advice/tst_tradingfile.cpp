@@ -93,6 +93,10 @@ void TestTradingFile::readFile_data() {
         << topless << Values("a") << QString();
     QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + topless << Values("a") << QString();
     QTest::newRow("empty first line") << "\r\n" + topless << Values("a") << QString();
+    QTest::newRow("line end first")
+        << QByteArray("\n<Name>USDEUR</Name>") << untouched << "List index out of bounds (2)";
+    QTest::newRow("CR LF ends one line") << QByteArray("<Name>USDEUR</Name>\r\nx\r\n") << untouched
+                                         << "List index out of bounds (2)";
     QTest::newRow("delta searched from the name line")
         << (Record("EURGBP", "1", "b") + Record(usd, "", "a")).toUtf8() << untouched << QString();
     QTest::newRow("name line with a blank is no name line")
@@ -106,6 +110,11 @@ void TestTradingFile::readFile_data() {
             Record("EURGBP", "1", "a").remove("<Aantal>a8</Aantal>\n"))
                .toUtf8()
         << Values("a") << QString();
+    QTest::newRow("value ends at the next '<'")
+        << Record(usd, "1", "a").replace("a8</Aantal>", "a8</Aantal><!-- x -->").toUtf8()
+        << Values("a") << QString();
+    QTest::newRow("every line end counts")
+        << QByteArray("\n\n\r\r") << untouched << "List index out of bounds (4)";
     QTest::newRow("empty value copied")
         << Record(usd, "1", "a").replace("<Aantal>a8<", "<Aantal><").toUtf8()
         << QStringList{"a1", "a2", "a3", "a4", "a5", "a6", "a7", ""} << QString();

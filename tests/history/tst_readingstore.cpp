@@ -137,7 +137,8 @@ private slots:
         QVERIFY(query.exec(undo));
         QVERIFY(store.Append({Good(old + 3, 0.93)}));
         QCOMPARE(store.CandleCount(), 0);
-        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), store.ReadingCount());
+        const int kept = store.ReadingCount();
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), kept);
         QCOMPARE(store.CandleCount(), 1);
     }
 

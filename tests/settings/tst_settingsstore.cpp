@@ -45,7 +45,7 @@ private slots:
     void readInteger_data() {
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<int>("expected");
-        QTest::newRow("plain") << QByteArray("3") << 3;
+        QTest::newRow("plain") << QByteArray("39") << 39;
         QTest::newRow("negative") << QByteArray("-12") << -12;
         QTest::newRow("plus sign") << QByteArray("+8") << 8;
         QTest::newRow("zero") << QByteArray("0") << 0;

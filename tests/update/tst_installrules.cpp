@@ -84,6 +84,7 @@ void TestInstallRules::systemFolder() {
 void TestInstallRules::limits() {
     QCOMPARE(OldInstallerName("qzRate", "versie 1.02"), QString("qzRate1.02.exe"));
     QCOMPARE(DownloadLimitBytes(1400), qint64(2800) * 1024);
+    QCOMPARE(DownloadLimitBytes(1), qint64(2048));
     QCOMPARE(DownloadLimitBytes(0), qint64(512) * 1024 * 1024);
     QCOMPARE(PieceKB(2048), 2);
     QCOMPARE(PieceKB(2047), 1);

@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 // The whole update against the demo publisher on loopback: "Check nu" in the settings dialog,
@@ -61,6 +62,7 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
     // Works the dialog as a user would once it shows the advice.
     QStringList advice;
     int gaugeAtEnd = -1;
+    bool installFocused = false;
     bool acting = false;
     QTimer user;
     connect(&user, &QTimer::timeout, this, [&] {
@@ -68,8 +70,10 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
             return;
         acting = true;
         advice = form.Lines();
+        form.Memo1->setFocus();
         form.BtnDownload->click();
         gaugeAtEnd = form.Gauge1->value() == form.Gauge1->maximum() ? form.Gauge1->value() : -1;
+        installFocused = form.BtnExit->hasFocus();
         form.BtnExit->click();
     });
     user.start(10);
@@ -79,6 +83,7 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
              (QStringList{"", "Update is advised", "", "Your current version is versie 1.02",
                           "The latest version is 1.03b", "The Download Name is qzRate103.run"}));
     QCOMPARE(gaugeAtEnd, form.InstallerSizeKB);
+    QVERIFY(installFocused);
     QCOMPARE(form.ReceivedKB, 3);
     QCOMPARE(publisher.Log(), (QStringList{"GET /versions.dat", "GET /qzRate103.run"}));
     QCOMPARE(closed.size(), 1);

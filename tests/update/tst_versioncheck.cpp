@@ -75,13 +75,21 @@ void TestVersionCheck::checkVersion_data() {
     QTest::newRow("same digits and letter") << 1 << List("qzRate,qzRate102.exe,b,7,x,nl,en\r\n")
                                             << "versie 1.02b" << C::UpToDate << "qzRate102.exe"
                                             << "1.02b" << 7;
-    QTest::newRow("same digits, letter a on both")
-        << 1 << List("qzRate,qzRate102.exe,a,7\r\n") << "versie 1.02a" << C::UpToDate
+    QTest::newRow("same digits, letter z on both")
+        << 1 << List("qzRate,qzRate102.exe,z,7\r\n") << "versie 1.02z" << C::UpToDate
+        << "qzRate102.exe"
+        << "1.02z" << 7;
+    QTest::newRow("only the first character of field 3")
+        << 1 << List("qzRate,qzRate102.exe,ab,7\r\n") << "versie 1.02a" << C::UpToDate
         << "qzRate102.exe"
         << "1.02a" << 7;
     QTest::newRow("same digits, older letter") << 1 << List("qzRate,qzRate102.exe,a,7\r\n")
                                                << "versie 1.02b" << C::UpToDate << "qzRate102.exe"
                                                << "1.02a" << 7;
+    QTest::newRow("a capital is no version letter")
+        << 1 << List("qzRate,qzRate102.exe,A,7\r\n") << "versie 1.02B" << C::UpdateAdvised
+        << "qzRate102.exe"
+        << "1.02A" << 7;
     QTest::newRow("same digits, a digit for a letter")
         << 1 << List("qzRate,qzRate102.exe,1,7\r\n") << v102 << C::UpdateAdvised << "qzRate102.exe"
         << "1.021" << 7;
@@ -104,6 +112,10 @@ void TestVersionCheck::checkVersion_data() {
         << "1.03b" << 1400;
     QTest::newRow("line later in the list")
         << 1 << List("Other,x,a,1\r\nqzRate,qzRate103.exe,,9\r\n") << v102 << C::UpdateAdvised
+        << "qzRate103.exe"
+        << "1.03" << 9;
+    QTest::newRow("line after a carriage return alone")
+        << 1 << List("Other,x,a,1\rqzRate,qzRate103.exe,,9\r\n") << v102 << C::UpdateAdvised
         << "qzRate103.exe"
         << "1.03" << 9;
     QTest::newRow("name not found")
