@@ -77,10 +77,10 @@ int Run(int argc, char** argv) {
 
     // Watched before the windows exist, so an early signal still ends the program cleanly.
     TerminationSignals termination;
-    Windows windows{store};
+    Windows windows{store, Windows::Unseen::Later};
     TMainForm& mainForm = *windows.MainForm;
     instance.Listen();
-    DesktopNotifier notifier(QDBusConnection::sessionBus(),
+    DesktopNotifier notifier([] { return QDBusConnection::sessionBus(); },
                              DesktopNotifier::EnabledIn(ServiceConfigPath()));
     mainForm.Notifier = &notifier;
     QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &mainForm,
