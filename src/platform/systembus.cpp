@@ -9,6 +9,8 @@
 #include <QDBusVariant>
 #include <QThread>
 
+#include <atomic>
+
 namespace {
 
 const QString Login = QStringLiteral("org.freedesktop.login1");
@@ -16,28 +18,38 @@ const QString Network = QStringLiteral("org.freedesktop.NetworkManager");
 const QString NetworkPath = QStringLiteral("/org/freedesktop/NetworkManager");
 const QString ConnectionName = QStringLiteral("qzrate-system");
 // A daemon that owns the name but does not answer must not keep the connection waiting long.
-constexpr int StateTimeoutMs = 5000;
+constexpr int CallTimeoutMs = 5000;
+
+std::atomic<bool> Abandoned{false};
 
 } // namespace
 
-SystemBus::SystemBus(QObject* parent) : QObject(parent) {}
+// Receives the bus's signals on the window's thread and passes them on. The connecting thread
+// holds it as long as it runs, so a SystemBus that goes meanwhile leaves it nothing dangling.
+class SystemBusLink : public QObject {
+    Q_OBJECT
 
-SystemBus::~SystemBus() {
-    if (Worker) {
-        Worker->wait();
-        delete Worker;
+public:
+    void ConnectNow();
+    std::atomic<bool> Finished{false};
+
+signals:
+    void Woke();
+    void NetworkState(uint state, bool changed);
+    void Ready();
+
+private slots:
+    void PrepareForSleep(bool start) {
+        if (!start)
+            emit Woke();
     }
-    QDBusConnection::disconnectFromBus(ConnectionName);
-}
+    void StateChanged(uint state) {
+        qCInfo(lcApp) << "network state" << state;
+        emit NetworkState(state, true);
+    }
+};
 
-void SystemBus::Connect() {
-    if (Worker)
-        return;
-    Worker = QThread::create([this] { ConnectNow(); });
-    Worker->start();
-}
-
-void SystemBus::ConnectNow() {
+void SystemBusLink::ConnectNow() {
     // Named as libdbus names it, read at each connection rather than once per process.
     const QString address = qEnvironmentVariable(
         "DBUS_SYSTEM_BUS_ADDRESS", QStringLiteral("unix:path=/var/run/dbus/system_bus_socket"));
@@ -58,13 +70,18 @@ void SystemBus::ConnectNow() {
                 SLOT(StateChanged(uint)));
 
     QStringList missing;
-    if (!bus.interface()->isServiceRegistered(Login))
+    QDBusMessage owner = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    owner << Login;
+    const QDBusReply<bool> login = bus.call(owner, QDBus::Block, CallTimeoutMs);
+    if (!login.isValid() || !login.value())
         missing << QStringLiteral("no logind: no reading on waking");
     QDBusMessage get = QDBusMessage::createMethodCall(
         Network, NetworkPath, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("Get"));
     get << Network << QStringLiteral("State");
-    const QDBusReply<QDBusVariant> state = bus.call(get, QDBus::Block, StateTimeoutMs);
+    const QDBusReply<QDBusVariant> state = bus.call(get, QDBus::Block, CallTimeoutMs);
     if (state.isValid())
         emit NetworkState(state.value().variant().toUInt(), false);
     else
@@ -74,12 +91,44 @@ void SystemBus::ConnectNow() {
     emit Ready();
 }
 
-void SystemBus::PrepareForSleep(bool start) {
-    if (!start)
-        emit Woke();
+SystemBus::SystemBus(QObject* parent)
+    : QObject(parent), Link(new SystemBusLink, [](SystemBusLink* link) {
+          // The last holder may be the connecting thread, ending after the window's.
+          if (link->thread() == QThread::currentThread())
+              delete link;
+          else
+              link->deleteLater();
+      }) {
+    connect(Link.get(), &SystemBusLink::Woke, this, &SystemBus::Woke);
+    connect(Link.get(), &SystemBusLink::NetworkState, this, &SystemBus::NetworkState);
+    connect(Link.get(), &SystemBusLink::Ready, this, &SystemBus::Ready);
 }
 
-void SystemBus::StateChanged(uint state) {
-    qCInfo(lcApp) << "network state" << state;
-    emit NetworkState(state, true);
+SystemBus::~SystemBus() {
+    if (!Worker.joinable())
+        return;
+    if (!Link->Finished) {
+        // libdbus waits without end for a daemon that accepted the connection and says nothing.
+        Link->disconnect(this);
+        Worker.detach();
+        Abandoned = true;
+        return;
+    }
+    Worker.join();
+    QDBusConnection::disconnectFromBus(ConnectionName);
 }
+
+void SystemBus::Connect() {
+    if (Worker.joinable())
+        return;
+    Worker = std::thread([link = Link] {
+        link->ConnectNow();
+        link->Finished = true;
+    });
+}
+
+bool SystemBus::LeftConnecting() {
+    return Abandoned;
+}
+
+#include "systembus.moc"
