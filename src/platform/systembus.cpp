@@ -9,7 +9,14 @@
 #include <QDBusVariant>
 #include <QThread>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -21,6 +28,49 @@ const QString ConnectionName = QStringLiteral("qzrate-system");
 constexpr int CallTimeoutMs = 5000;
 
 std::atomic<bool> Abandoned{false};
+
+// Whether the bus daemon at a unix socket answers the first words of a connection within
+// timeoutMs. libdbus waits for ever for a daemon that takes the connection and says nothing,
+// and it waits on Qt's one D-Bus thread, which every connection of the program needs: the
+// session bus of the notifications would wait too, and the window with it. Addresses of other
+// kinds are left to libdbus.
+bool DaemonAnswers(const QString& address, int timeoutMs) {
+    QByteArray path;
+    bool abstract = false;
+    const QString first = address.section(u';', 0, 0);
+    if (!first.startsWith(u"unix:"))
+        return true;
+    for (const QString& pair : first.mid(5).split(u',')) {
+        const QString key = pair.section(u'=', 0, 0);
+        if (key == u"path" || key == u"abstract") {
+            path = QByteArray::fromPercentEncoding(pair.section(u'=', 1).toUtf8());
+            abstract = key == u"abstract";
+        }
+    }
+    sockaddr_un where{};
+    where.sun_family = AF_UNIX;
+    const qsizetype offset = abstract ? 1 : 0;
+    if (path.isEmpty() || offset + path.size() >= qsizetype(sizeof where.sun_path))
+        return true;
+    std::memcpy(where.sun_path + offset, path.constData(), size_t(path.size()));
+    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + offset + path.size() + 1);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket < 0)
+        return true;
+    bool answers = true;
+    // A socket nobody listens on fails at once: libdbus says so in its own words.
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&where), length) == 0) {
+        const QByteArray hello = QByteArray(1, '\0') + "AUTH EXTERNAL " +
+                                 QByteArray::number(::getuid()).toHex() + "\r\n";
+        pollfd wait{socket, POLLIN, 0};
+        char answer = 0;
+        answers =
+            ::send(socket, hello.constData(), size_t(hello.size()), MSG_NOSIGNAL) == hello.size() &&
+            ::poll(&wait, 1, timeoutMs) == 1 && ::recv(socket, &answer, 1, 0) == 1;
+    }
+    ::close(socket);
+    return answers;
+}
 
 } // namespace
 
@@ -53,6 +103,13 @@ void SystemBusLink::ConnectNow() {
     // Named as libdbus names it, read at each connection rather than once per process.
     const QString address = qEnvironmentVariable(
         "DBUS_SYSTEM_BUS_ADDRESS", QStringLiteral("unix:path=/var/run/dbus/system_bus_socket"));
+    if (!DaemonAnswers(address, CallTimeoutMs)) {
+        qCWarning(lcApp).noquote()
+            << "no system bus: its daemon does not answer; no reading on waking or when the"
+               " network returns";
+        emit Ready();
+        return;
+    }
     QDBusConnection bus = QDBusConnection::connectToBus(address, ConnectionName);
     if (!bus.isConnected()) {
         qCWarning(lcApp).noquote()
