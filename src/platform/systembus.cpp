@@ -107,7 +107,6 @@ void SystemBusLink::ConnectNow() {
         qCWarning(lcApp).noquote()
             << "no system bus: its daemon does not answer; no reading on waking or when the"
                " network returns";
-        emit Ready();
         return;
     }
     QDBusConnection bus = QDBusConnection::connectToBus(address, ConnectionName);
@@ -115,7 +114,6 @@ void SystemBusLink::ConnectNow() {
         qCWarning(lcApp).noquote()
             << "no system bus: no reading on waking or when the network returns:"
             << bus.lastError().message();
-        emit Ready();
         return;
     }
     // Qt matches each signal on the name's owner, and follows the owner when it changes. Hooked
@@ -145,7 +143,6 @@ void SystemBusLink::ConnectNow() {
         missing << QStringLiteral("no NetworkManager: no waiting for the network");
     if (!missing.isEmpty())
         qCWarning(lcApp).noquote() << "system bus:" << missing.join(QStringLiteral(", "));
-    emit Ready();
 }
 
 SystemBus::SystemBus(QObject* parent)
@@ -180,7 +177,9 @@ void SystemBus::Connect() {
         return;
     Worker = std::thread([link = Link] {
         link->ConnectNow();
+        // Before Ready: a SystemBus that has heard it finds the thread done and waits for it.
         link->Finished = true;
+        emit link->Ready();
     });
 }
 
