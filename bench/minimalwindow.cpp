@@ -4,6 +4,7 @@
 // off its thread and initialises it, as the program does.
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QThreadPool>
 
@@ -30,6 +31,10 @@ protected:
     bool event(QEvent* event) override {
         if (event->type() == QEvent::Paint && !painted) {
             painted = true;
+            // Its font loaded first, as any window that lays out its text has done by the time
+            // it paints (qzRate has, measuring its labels): otherwise the stamp would come before
+            // the loading of the font database, which this paint is about to do.
+            QFontMetrics(font()).height();
             std::fputs("first paint\n", stderr);
             if (Curl)
                 QThreadPool::globalInstance()->start(LoadCurl);

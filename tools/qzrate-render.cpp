@@ -14,6 +14,7 @@
 #include "info/aboutbox.h"
 #include "platform/application.h"
 #include "platform/programicon.h"
+#include "platform/programicondrawing.h"
 #include "settings/optionsform.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
@@ -160,7 +161,9 @@ int main(int argc, char** argv) {
     about.hide();
     saved &=
         SaveCharts(main, scratch.filePath("qzRate.ini"), scratch.filePath("data/qzRate"), folder);
-    for (const int size : {16, 32, 256})
-        saved &= SaveImage(ProgramIconImage(size), folder, QStringLiteral("icon-%1.png").arg(size));
+    // The program's icon as it carries it in data/icons.
+    for (const int size : ProgramIconSizes)
+        saved &=
+            SaveImage(ProgramIconImage(size), folder, QStringLiteral("qzrate-%1.png").arg(size));
     return saved ? 0 : 1;
 }

@@ -53,9 +53,9 @@ public:
         if (newTurn)
             Pending.clear();
         Pending.append(sweep);
+        // Feed stops the feeder once everything is handed to the stream.
+        Feeder.start();
         Feed();
-        if (Written < Current.size())
-            Feeder.start();
     }
 
     void Stop() {

@@ -19,6 +19,9 @@
 #include <QEvent>
 #include <QFileInfo>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 // Logs once how long the program took to paint its main window for the first time, then has
@@ -45,9 +48,7 @@ private:
     std::function<void()> Then;
 };
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
 
@@ -76,10 +77,10 @@ int main(int argc, char** argv) {
 
     // Watched before the windows exist, so an early signal still ends the program cleanly.
     TerminationSignals termination;
-    Windows windows{store};
+    Windows windows{store, Windows::Unseen::Later};
     TMainForm& mainForm = *windows.MainForm;
     instance.Listen();
-    DesktopNotifier notifier(QDBusConnection::sessionBus(),
+    DesktopNotifier notifier([] { return QDBusConnection::sessionBus(); },
                              DesktopNotifier::EnabledIn(ServiceConfigPath()));
     mainForm.Notifier = &notifier;
     QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &mainForm,
@@ -113,4 +114,17 @@ int main(int argc, char** argv) {
     mainForm.installEventFilter(&firstPaint);
     mainForm.show();
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int code = Run(argc, argv);
+    // Everything of ours has ended here. A system bus that never answered still holds Qt's
+    // D-Bus thread, and the exit's clean-up would wait for that thread for ever.
+    if (SystemBus::LeftConnecting()) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

@@ -7,14 +7,62 @@
 #include "update/terminateform.h"
 #include "update/versionsform.h"
 
-Windows::Windows(const SettingsStore& store) {
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs make once: soon after the watched window's first paint, or at once on the first timer
+// tick or input event of this thread, whichever comes first.
+class FirstPaintOrTick : public QObject {
+public:
+    FirstPaintOrTick(QObject& window, std::function<void()> make)
+        : Window(window), Make(std::move(make)) {
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &Window && event->type() == QEvent::Paint)
+            // After the paint and its flush to the screen: the next turn of the event loop.
+            QMetaObject::invokeMethod(this, &FirstPaintOrTick::Fire, Qt::QueuedConnection);
+        else if ((event->type() == QEvent::Timer && qobject_cast<QTimer*>(watched)) ||
+                 event->isInputEvent())
+            Fire();
+        return false;
+    }
+
+private:
+    void Fire() {
+        if (!Make)
+            return;
+        qApp->removeEventFilter(this);
+        std::exchange(Make, nullptr)();
+    }
+
+    QObject& Window;
+    std::function<void()> Make;
+};
+
+} // namespace
+
+Windows::Windows(const SettingsStore& store, Unseen unseen) : Store(store) {
     MainForm = std::make_unique<TMainForm>(store);
     MainForm->FormCreate();
     OptionsForm = std::make_unique<TOptionsForm>(store, *MainForm);
     // Before the dialog applies the settings: the size switches check its radio buttons.
     MainForm->OptionsForm = OptionsForm.get();
     OptionsForm->FormCreate();
-    AboutBox = std::make_unique<TAboutBox>(store);
+    if (unseen == Unseen::Now)
+        MakeUnseen();
+    else
+        UnseenWatch = std::make_unique<FirstPaintOrTick>(*MainForm, [this] { MakeUnseen(); });
+}
+
+void Windows::MakeUnseen() {
+    AboutBox = std::make_unique<TAboutBox>(Store);
     AboutBox->MainForm = MainForm.get();
     MainForm->AboutBox = AboutBox.get();
     AboutBox->FormCreate();

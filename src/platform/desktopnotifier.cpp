@@ -7,6 +7,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QSettings>
+#include <QTimer>
 #include <QVariantMap>
 
 #include <utility>
@@ -16,17 +17,28 @@ namespace {
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString SilenceKey = QStringLiteral("silence");
+// A desktop that has not said what it can do by then gets no actions on the first notice.
+constexpr int CapabilitiesWaitMs = 1000;
 
 } // namespace
 
+DesktopNotifier::DesktopNotifier(Connect connect, bool enabled, QObject* parent)
+    : QObject(parent), ConnectBus(std::move(connect)), Enabled(enabled) {}
+
 DesktopNotifier::DesktopNotifier(const QDBusConnection& bus, bool enabled, QObject* parent)
-    : QObject(parent), Bus(bus), Enabled(enabled) {
-    if (!Enabled || !Bus.isConnected())
-        return;
+    : DesktopNotifier([bus] { return bus; }, enabled, parent) {}
+
+bool DesktopNotifier::EnsureConnected() {
+    if (Bus)
+        return Bus->isConnected();
+    Bus = std::exchange(ConnectBus, nullptr)();
+    if (!Bus->isConnected())
+        return false;
     AskCapabilities();
     // Qt matches the signal on the owner of the name: no other client can act for the user.
-    Bus.connect(Service, Path, Service, QStringLiteral("ActionInvoked"), this,
-                SLOT(ActionInvoked(uint, QString)));
+    Bus->connect(Service, Path, Service, QStringLiteral("ActionInvoked"), this,
+                 SLOT(ActionInvoked(uint, QString)));
+    return true;
 }
 
 bool DesktopNotifier::EnabledIn(const QString& confPath) {
@@ -38,11 +50,11 @@ bool DesktopNotifier::EnabledIn(const QString& confPath) {
 void DesktopNotifier::Notify(const QString& summary, const QString& body, const QString& action) {
     if (!Enabled)
         return;
-    if (!Bus.isConnected()) {
+    if (!EnsureConnected()) {
         WarnOnce(QStringLiteral("no session bus"));
         return;
     }
-    if (CallPending) {
+    if (CallPending || AskingCapabilities) {
         Waiting = Notice{summary, body, action};
         CloseWaiting = false;
         return;
@@ -51,7 +63,7 @@ void DesktopNotifier::Notify(const QString& summary, const QString& body, const 
 }
 
 void DesktopNotifier::Close() {
-    if (CallPending) {
+    if (CallPending || AskingCapabilities) {
         Waiting.reset();
         CloseWaiting = true;
         return;
@@ -60,7 +72,7 @@ void DesktopNotifier::Close() {
         return;
     QDBusMessage close = Call(QStringLiteral("CloseNotification"));
     close << ShownId;
-    Bus.send(close);
+    Bus->send(close);
     ShownId = 0;
 }
 
@@ -69,16 +81,25 @@ QDBusMessage DesktopNotifier::Call(const QString& method) const {
 }
 
 void DesktopNotifier::AskCapabilities() {
-    // A desktop that never answers simply gets no actions.
+    // What is said meanwhile waits for the answer, so the first notice can carry its action,
+    // but not for long: a desktop that has not answered within a second gets no action on it.
+    AskingCapabilities = true;
     auto* watcher =
-        new QDBusPendingCallWatcher(Bus.asyncCall(Call(QStringLiteral("GetCapabilities"))), this);
+        new QDBusPendingCallWatcher(Bus->asyncCall(Call(QStringLiteral("GetCapabilities"))), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* call) {
                 call->deleteLater();
                 const QDBusPendingReply<QStringList> reply = *call;
                 if (!reply.isError())
                     Capabilities = reply.value();
+                CapabilitiesKnown();
             });
+    QTimer::singleShot(CapabilitiesWaitMs, this, &DesktopNotifier::CapabilitiesKnown);
+}
+
+void DesktopNotifier::CapabilitiesKnown() {
+    if (std::exchange(AskingCapabilities, false))
+        SendWaiting();
 }
 
 bool DesktopNotifier::OffersActions() const {
@@ -101,7 +122,7 @@ void DesktopNotifier::Send(const Notice& notice) {
     call << QStringLiteral("qzRate") << ShownId << DesktopId << notice.summary << notice.body
          << actions << hints << int(-1);
     CallPending = true;
-    auto* watcher = new QDBusPendingCallWatcher(Bus.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(Bus->asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, &DesktopNotifier::Answered);
 }
 
@@ -113,6 +134,10 @@ void DesktopNotifier::Answered(QDBusPendingCallWatcher* call) {
         WarnOnce(reply.error().message());
     else
         ShownId = reply.value();
+    SendWaiting();
+}
+
+void DesktopNotifier::SendWaiting() {
     if (Waiting) {
         const Notice next = *Waiting;
         Waiting.reset();

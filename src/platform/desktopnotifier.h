@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QDBusPendingCallWatcher;
@@ -16,6 +17,11 @@ class DesktopNotifier : public QObject {
     Q_OBJECT
 
 public:
+    using Connect = std::function<QDBusConnection()>;
+    // Connects through connect on the first notice, not before: a program whose alarm never
+    // goes off never talks to the desktop. That notice waits (up to a second) for the
+    // desktop to say whether it shows actions.
+    DesktopNotifier(Connect connect, bool enabled, QObject* parent = nullptr);
     DesktopNotifier(const QDBusConnection& bus, bool enabled, QObject* parent = nullptr);
 
     // On the session bus; off when qzrate.conf at confPath says [Desktop] Notifications=false.
@@ -43,13 +49,19 @@ private:
         QString body;
         QString action;
     };
+    // False without a bus.
+    bool EnsureConnected();
     void Send(const Notice& notice);
     void Answered(QDBusPendingCallWatcher* call);
+    void SendWaiting();
     void AskCapabilities();
+    void CapabilitiesKnown();
     void WarnOnce(const QString& why);
     QDBusMessage Call(const QString& method) const;
 
-    QDBusConnection Bus;
+    Connect ConnectBus;
+    // Empty until the first notice.
+    std::optional<QDBusConnection> Bus;
     bool Enabled;
     bool Warned = false;
     // What the desktop said it can do; empty until it answers, and when it never does.
@@ -57,6 +69,8 @@ private:
     // The desktop's id of the last notification: the next replaces it. 0: none shown.
     uint ShownId = 0;
     bool CallPending = false;
+    // The desktop was asked what it can do and has not answered yet, for up to a second.
+    bool AskingCapabilities = false;
     // Said while a call was on its way; sent once its id is known, so it replaces that one.
     std::optional<Notice> Waiting;
     // Closed while its call was on its way: closed once its id is known.

@@ -5,10 +5,20 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
 namespace {
 
@@ -26,6 +36,74 @@ QString RuntimeBase(const QString& settingsFolder) {
     return runtime + QStringLiteral("/qzrate-") + QString::fromLatin1(hash.toHex().left(16));
 }
 
+// A plain local socket rather than Qt Network's, which would cost the program a library and
+// most of a megabyte resident for these few bytes.
+bool SocketAddress(const QString& path, sockaddr_un& address) {
+    const QByteArray name = QFile::encodeName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (size_t(name.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    return true;
+}
+
+int LocalSocket() {
+    return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
+// Reads up to the first line end or until the deadline; empty when nothing came.
+QByteArray ReadLine(int socket, const QDeadlineTimer& deadline) {
+    QByteArray line;
+    while (!line.contains('\n')) {
+        pollfd ready{socket, POLLIN, 0};
+        const int waited = ::poll(&ready, 1, int(deadline.remainingTime()));
+        if (waited < 0 && errno == EINTR)
+            continue;
+        if (waited <= 0)
+            break;
+        char buffer[64];
+        const ssize_t got = ::recv(socket, buffer, sizeof buffer, 0);
+        if (got <= 0)
+            break;
+        line.append(buffer, got);
+    }
+    return line;
+}
+
+// One hand-over asked of the running program: a line with the request, a line with the answer.
+class Caller : public QObject {
+public:
+    Caller(int socket, QObject* parent) : QObject(parent), Socket(socket) {
+        auto* readable = new QSocketNotifier(socket, QSocketNotifier::Read, this);
+        connect(readable, &QSocketNotifier::activated, this, [this, readable] {
+            char buffer[64];
+            const ssize_t got = ::recv(Socket, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got < 0 && (errno == EAGAIN || errno == EINTR))
+                return;
+            if (got > 0)
+                Received.append(buffer, got);
+            if (got > 0 && !Received.contains('\n'))
+                return;
+            readable->setEnabled(false);
+            Asked(Received.left(Received.indexOf('\n') + 1));
+            deleteLater();
+        });
+    }
+    ~Caller() override { ::close(Socket); }
+
+    // The whole line with its end; empty when the caller left without one.
+    std::function<void(const QByteArray& request)> Asked;
+
+    void Answer(const QByteArray& reply) const {
+        ::send(Socket, reply.constData(), size_t(reply.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    }
+
+private:
+    int Socket;
+    QByteArray Received;
+};
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& settingsFolder, QObject* parent)
@@ -40,21 +118,24 @@ bool SingleInstance::HandOver(int answerTimeoutMs, Ask ask) {
     // A lock left by a program that no longer runs counts as free.
     if (Lock.tryLock(0))
         return false;
+    sockaddr_un address;
     // The first start may still be on its way to listening: keep knocking until time runs out.
     const QDeadlineTimer deadline(answerTimeoutMs);
-    while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        socket.connectToServer(SocketPath);
-        if (socket.waitForConnected(int(deadline.remainingTime()))) {
-            // Waiting for the answer sends the request on its way first.
-            socket.write(ask == Ask::Chart ? ChartRequest : Request);
-            QByteArray answer;
-            while (!answer.contains('\n') && socket.waitForReadyRead(int(deadline.remainingTime())))
-                answer += socket.readAll();
-            if (answer == Reply)
+    while (SocketAddress(SocketPath, address) && !deadline.hasExpired()) {
+        const int socket = LocalSocket();
+        if (socket >= 0 &&
+            ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            const QByteArray request = ask == Ask::Chart ? ChartRequest : Request;
+            const bool answered = ::send(socket, request.constData(), size_t(request.size()),
+                                         MSG_NOSIGNAL) == request.size() &&
+                                  ReadLine(socket, deadline) == Reply;
+            ::close(socket);
+            if (answered)
                 return true;
             break;
         }
+        if (socket >= 0)
+            ::close(socket);
         QThread::msleep(20);
     }
     qCWarning(lcApp) << "the running qzRate did not answer within" << answerTimeoutMs
@@ -63,43 +144,54 @@ bool SingleInstance::HandOver(int answerTimeoutMs, Ask ask) {
 }
 
 void SingleInstance::Listen() {
-    if (!IsFirst() || Server)
+    if (!IsFirst() || Server >= 0)
         return;
-    Server = std::make_unique<QLocalServer>();
-    Server->setSocketOptions(QLocalServer::UserAccessOption);
-    // We hold the lock, so a socket file there is a leftover of an ended program.
-    QLocalServer::removeServer(SocketPath);
-    if (!Server->listen(SocketPath)) {
-        qCWarning(lcApp) << "cannot listen for a second start:" << Server->errorString();
+    sockaddr_un address;
+    if (!SocketAddress(SocketPath, address)) {
+        qCWarning(lcApp) << "cannot listen for a second start: the path is too long";
         return;
     }
-    connect(Server.get(), &QLocalServer::newConnection, this, &SingleInstance::Answer);
+    Server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    // We hold the lock, so a socket file there is a leftover of an ended program. Only this
+    // user may knock: the socket is made with no rights for others.
+    ::unlink(address.sun_path);
+    const mode_t mask = ::umask(077);
+    const bool bound = Server >= 0 && ::bind(Server, reinterpret_cast<const sockaddr*>(&address),
+                                             sizeof address) == 0;
+    ::umask(mask);
+    if (!bound || ::listen(Server, 8) != 0) {
+        qCWarning(lcApp) << "cannot listen for a second start:" << std::strerror(errno);
+        Close();
+        return;
+    }
+    Knock = std::make_unique<QSocketNotifier>(Server, QSocketNotifier::Read);
+    connect(Knock.get(), &QSocketNotifier::activated, this, &SingleInstance::Answer);
 }
 
 void SingleInstance::Close() {
-    // Destroying the server closes it and removes its socket file.
-    Server.reset();
+    Knock.reset();
+    if (Server >= 0) {
+        ::close(Server);
+        Server = -1;
+        ::unlink(QFile::encodeName(SocketPath).constData());
+    }
     if (Lock.isLocked())
         Lock.unlock();
 }
 
 void SingleInstance::Answer() {
-    while (QLocalSocket* socket = Server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
-                return;
-            const QByteArray request = socket->readLine();
+    for (int socket; (socket = ::accept4(Server, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+        auto* caller = new Caller(socket, this);
+        caller->Asked = [this, caller](const QByteArray& request) {
             if (request == Request) {
                 qCInfo(lcApp) << "a second start asked for the window";
-                socket->write(Reply);
+                caller->Answer(Reply);
                 emit Activated();
             } else if (request == ChartRequest) {
                 qCInfo(lcApp) << "a second start asked for the chart";
-                socket->write(Reply);
+                caller->Answer(Reply);
                 emit ChartAsked();
             }
-            socket->disconnectFromServer();
-        });
+        };
     }
 }

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // One running program per settings folder. The first start takes a lock and listens on a
 // local socket; a later start for the same folder asks it to bring its window to the front
@@ -44,5 +44,7 @@ private:
 
     QString SocketPath;
     QLockFile Lock;
-    std::unique_ptr<QLocalServer> Server;
+    // The listening socket, -1 when not listening.
+    int Server = -1;
+    std::unique_ptr<QSocketNotifier> Knock;
 };

@@ -1,12 +1,15 @@
 #include "app/mainform.h"
 #include "app/mainformlogic.h"
+#include "app/messageform.h"
 #include "app/windows.h"
+#include "info/aboutbox.h"
 #include "markettimes.h"
 #include "platform/application.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
+#include "update/terminateform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,6 +60,8 @@ private slots:
     void leesOrvaneReportsAMissingStore();
     void rightClickOnAnEditOpensOnlyTheWindowMenu();
     void blinkTimersFlipTheirButtons();
+    void unseenWindowsComeBeforeTheFirstTickOrInput_data();
+    void unseenWindowsComeBeforeTheFirstTickOrInput();
 
 private:
     // Creates the window set on the test's store; the main window sees a Full HD screen.
@@ -512,6 +517,42 @@ void TestMainForm::blinkTimersFlipTheirButtons() {
     QTRY_VERIFY_WITH_TIMEOUT(!Main->ButtonMax->isHidden(), 2000);
     QTRY_VERIFY_WITH_TIMEOUT(Main->ButtonMin->isHidden(), 2000);
     QTRY_VERIFY_WITH_TIMEOUT(!Main->ButtonMin->isHidden(), 2000);
+}
+
+void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput_data() {
+    QTest::addColumn<QString>("first");
+    QTest::newRow("first paint") << "paint";
+    QTest::newRow("timer tick") << "tick";
+    QTest::newRow("key press") << "key";
+}
+
+void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput() {
+    QFETCH(QString, first);
+    Set = std::make_unique<Windows>(Store(), Windows::Unseen::Later);
+    Main = Set->MainForm.get();
+    QVERIFY(Main->OptionsForm && !Set->AboutBox);
+    // The last of the four, made after the others, has run its creation handler.
+    const auto made = [this] {
+        return Set->TerminateForm && !Set->TerminateForm->windowTitle().isEmpty();
+    };
+    if (first == "paint") {
+        ShowMainForm();
+        QTRY_VERIFY(made());
+    } else if (first == "tick") {
+        QTimer tick;
+        tick.setSingleShot(true);
+        bool madeAtTick = false;
+        connect(&tick, &QTimer::timeout, this, [&] { madeAtTick = made(); });
+        QSignalSpy ticked(&tick, &QTimer::timeout);
+        tick.start(0);
+        QVERIFY(ticked.wait());
+        QVERIFY(madeAtTick);
+    } else {
+        QTest::keyClick(Main, Qt::Key_A);
+        QVERIFY(made());
+    }
+    QCOMPARE(Main->AboutBox.data(), Set->AboutBox.get());
+    QCOMPARE(Main->MessageForm.data(), Set->MessageForm.get());
 }
 
 QTEST_MAIN(TestMainForm)

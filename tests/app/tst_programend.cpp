@@ -3,6 +3,7 @@
 #include "server/scriptedhttpserver.h"
 
 #include <QElapsedTimer>
+#include <QLocalServer>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -44,6 +45,7 @@ private slots:
     void signalInTheMiddleOfASweep_data();
     void signalInTheMiddleOfASweep();
     void signalWhileTheStartErrorIsShown();
+    void signalWhileTheSystemBusIsMute();
 };
 
 void TestProgramEnd::signalEndsLikeClosingTheWindow_data() {
@@ -153,4 +155,34 @@ void TestProgramEnd::signalWhileTheStartErrorIsShown() {
 }
 
 QTEST_GUILESS_MAIN(TestProgramEnd)
+// A system bus that takes the connection and never answers, as a hung daemon does: libdbus
+// would wait for it for ever. The alarm's notification still goes out on the session bus, and
+// a signal still ends the program.
+void TestProgramEnd::signalWhileTheSystemBusIsMute() {
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QLocalServer muteBus;
+    QVERIFY(muteBus.listen(home.filePath("system_bus")));
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + muteBus.fullServerName().toUtf8());
+    ScriptedHttpServer iex;
+    ScriptedHttpServer d2e;
+    QVERIFY(iex.Listen() && d2e.Listen());
+    iex.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25)});
+    d2e.SetDefaultAnswer(ScriptedAnswer{.body = D2ERatePage(0.9241)});
+
+    QProcess program;
+    StartProgram(program, home, iex.Url().toString(), d2e.Url().toString(),
+                 "unix:" + home.filePath("none"));
+    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    QVERIFY(program.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += program.readAll()).contains("alarm above"), 20000);
+    // Past the notification, which comes after the alarm's log line.
+    QTest::qWait(500);
+    QCOMPARE(::kill(program.processId(), SIGTERM), 0);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
 #include "tst_programend.moc"

@@ -44,8 +44,8 @@ class TestWakeReadings : public QObject {
         QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
         return finished.wait(timeoutMs);
     }
-    // A client that does not own the services' names.
-    QDBusConnection Stranger() { return Bus->Connect("stranger"); }
+    // A client that does not own the services' names, connected before the stalls count.
+    QDBusConnection Stranger{QString()};
     // A reading that finds no connection; the pages are back after it.
     void ReadNoConnection() {
         Answer({});
@@ -54,9 +54,11 @@ class TestWakeReadings : public QObject {
         QCOMPARE(SharedRateReading().RateText, NoConnectionCode);
         Answer(Page());
     }
-    // Once the stranger's signals have passed the bus.
+    // Once the stranger's signals have passed the bus. The test's own round trip is no stall
+    // of the window's.
     void StrangerSent() {
-        QVERIFY(Stranger().interface()->serviceOwner("org.freedesktop.DBus").isValid());
+        const auto own = Stalls->Paused();
+        QVERIFY(Stranger.interface()->serviceOwner("org.freedesktop.DBus").isValid());
     }
 
 private slots:
@@ -66,6 +68,7 @@ private slots:
         QVERIFY2(Bus->IsUp(), "dbus-daemon did not start");
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", Bus->BusAddress());
         QVERIFY(Services.Register(Bus->Connect("services")));
+        Stranger = Bus->Connect("stranger");
         QVERIFY(Iex.Listen() && D2e.Listen());
         Answer(Page());
         qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
@@ -105,8 +108,8 @@ private slots:
 
     void aStrangersSignalsReadNothing() {
         ReadNoConnection();
-        FakeSystemServices::PrepareForSleep(Stranger(), false);
-        FakeSystemServices::StateChanged(Stranger(), 70);
+        FakeSystemServices::PrepareForSleep(Stranger, false);
+        FakeSystemServices::StateChanged(Stranger, 70);
         StrangerSent();
         QVERIFY(!ReadingWithin(500));
     }

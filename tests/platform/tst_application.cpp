@@ -1,5 +1,6 @@
 #include "platform/application.h"
 #include "platform/programicon.h"
+#include "platform/programicondrawing.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -88,9 +89,12 @@ void TestApplication::everyWindowTakesTheProgramIcon() {
         const QIcon icon = window->windowIcon();
         QCOMPARE(icon.availableSizes().first(), QSize(16, 16));
         QCOMPARE(icon.availableSizes().last(), QSize(256, 256));
-        QCOMPARE(icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                 ProgramIconImage(32));
     }
+    // The pictures the program carries are the drawing at each size (made by qzrate-render).
+    for (const int size : ProgramIconSizes)
+        QCOMPARE(dialog.windowIcon().pixmap(size).toImage().convertToFormat(
+                     QImage::Format_ARGB32_Premultiplied),
+                 ProgramIconImage(size));
 }
 
 void TestApplication::windowsKeepTheirColoursUnderADarkTheme_data() {

@@ -14,6 +14,7 @@ private slots:
     void init();
     void cleanup();
     void nextNotificationReplacesTheLast();
+    void connectsOnTheFirstNotice();
     void offMeansNothingReachesTheDesktop();
     void withoutServiceSilentAndLoggedOnce();
     void withoutBusSilentAndLoggedOnce();
@@ -49,30 +50,53 @@ void TestDesktopNotifier::cleanup() {
 void TestDesktopNotifier::nextNotificationReplacesTheLast() {
     QVERIFY(Service->Register(Bus->Connect(ServiceName)));
     DesktopNotifier notifier(Bus->Connect(ClientName), true);
+    // Connected, and shown and closed once, so nothing is on its way.
+    notifier.Notify("above", "zero");
+    QTRY_COMPARE(Service->Requests.size(), 1);
+    notifier.Close();
+    QTRY_COMPARE(Service->Closed, QList<uint>{41});
     // Said one after the other, before the desktop answered the first: the last replaces the
     // first, and the one between them is never shown.
     notifier.Notify("above", "first");
     notifier.Notify("below", "second");
     notifier.Notify("above", "third");
-    QTRY_COMPARE(Service->Requests.size(), 2);
-    QCOMPARE(Service->Requests[0].replacesId, 0u);
-    QCOMPARE(Service->Requests[0].appName, QStringLiteral("qzRate"));
-    QCOMPARE(Service->Requests[0].appIcon, QStringLiteral("nl.qzrate.qzRate"));
-    QCOMPARE(Service->Requests[0].summary, QStringLiteral("above"));
-    QCOMPARE(Service->Requests[0].body, QStringLiteral("first"));
+    QTRY_COMPARE(Service->Requests.size(), 3);
+    QCOMPARE(Service->Requests[1].replacesId, 0u);
+    QCOMPARE(Service->Requests[1].appName, QStringLiteral("qzRate"));
+    QCOMPARE(Service->Requests[1].appIcon, QStringLiteral("nl.qzrate.qzRate"));
+    QCOMPARE(Service->Requests[1].summary, QStringLiteral("above"));
+    QCOMPARE(Service->Requests[1].body, QStringLiteral("first"));
     // The desktop finds the program's entry, shows it as a normal notice for as long as it
     // likes.
-    QCOMPARE(Service->Requests[0].hints.value("desktop-entry").toString(), "nl.qzrate.qzRate");
-    QCOMPARE(Service->Requests[0].hints.value("urgency").toInt(), 1);
-    QCOMPARE(Service->Requests[0].expireTimeout, -1);
-    QCOMPARE(Service->Requests[1].replacesId, 41u);
-    QCOMPARE(Service->Requests[1].body, QStringLiteral("third"));
+    QCOMPARE(Service->Requests[1].hints.value("desktop-entry").toString(), "nl.qzrate.qzRate");
+    QCOMPARE(Service->Requests[1].hints.value("urgency").toInt(), 1);
+    QCOMPARE(Service->Requests[1].expireTimeout, -1);
+    QCOMPARE(Service->Requests[2].replacesId, 42u);
+    QCOMPARE(Service->Requests[2].body, QStringLiteral("third"));
 
     // Later ones go on replacing the same notification.
     notifier.Notify("below", "fourth");
-    QTRY_COMPARE(Service->Requests.size(), 3);
-    QCOMPARE(Service->Requests[2].replacesId, 41u);
-    QCOMPARE(Service->Requests[2].summary, QStringLiteral("below"));
+    QTRY_COMPARE(Service->Requests.size(), 4);
+    QCOMPARE(Service->Requests[3].replacesId, 42u);
+    QCOMPARE(Service->Requests[3].summary, QStringLiteral("below"));
+}
+
+void TestDesktopNotifier::connectsOnTheFirstNotice() {
+    QVERIFY(Service->Register(Bus->Connect(ServiceName)));
+    int connections = 0;
+    DesktopNotifier notifier(
+        [&] {
+            ++connections;
+            return Bus->Connect(ClientName);
+        },
+        true);
+    notifier.Close();
+    QCOMPARE(connections, 0);
+    notifier.Notify("above", "first");
+    notifier.Notify("below", "second");
+    QTRY_COMPARE(Service->Requests.size(), 1);
+    QCOMPARE(Service->Requests[0].body, QStringLiteral("second"));
+    QCOMPARE(connections, 1);
 }
 
 void TestDesktopNotifier::offMeansNothingReachesTheDesktop() {
