@@ -2,7 +2,6 @@
 
 #include "history/historylog.h"
 
-#include <QSqlQuery>
 #include <QThread>
 #include <QTimer>
 
@@ -17,15 +16,16 @@ void HistoryWorker::Open() {
     Rest();
 }
 
-void HistoryWorker::Rest() {
+void HistoryWorker::Rest(bool large) {
     if (!DatabaseCode && Store.IsOpen())
         DatabaseCode.emplace(QStringList{QStringLiteral("/libsqlite3.so"),
                                          QStringLiteral("/libqsqlite.so"),
                                          QStringLiteral("/libQt6Sql.so")});
     if (DatabaseCode) {
-        QSqlQuery(QStringLiteral("PRAGMA shrink_memory"), Store.Database());
+        Store.FreeCache();
         DatabaseCode->HandBack();
-        malloc_trim(0);
+        if (large)
+            malloc_trim(0);
     }
 }
 
@@ -48,7 +48,7 @@ void HistoryWorker::Keep(const StoredReading& reading) {
     if (Pending.Add(reading))
         qCWarning(lcHistory) << "history: more readings wait than memory keeps; the oldest go";
     Flush();
-    Rest();
+    Rest(false);
 }
 
 void HistoryWorker::Flush() {

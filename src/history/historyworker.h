@@ -41,8 +41,9 @@ private:
     void Flush();
     void Fold();
     TimeSpan SpanOf(ChartRange range);
-    // After each step: the database's code goes back until the next.
-    void Rest();
+    // After each step: the database's code goes back until the next. After a large one the
+    // heap's freed memory goes back too; what a reading's write frees, the next one takes again.
+    void Rest(bool large = true);
 
     ReadingStore Store;
     Clock Now;

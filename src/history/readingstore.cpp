@@ -37,6 +37,9 @@ ReadingStore::ReadingStore(const QString& path, const QString& connectionName)
     : Path(path), Connection(connectionName) {}
 
 ReadingStore::~ReadingStore() {
+    Insert.reset();
+    Oldest.reset();
+    Shrink.reset();
     if (QSqlDatabase::contains(Connection)) {
         QSqlDatabase::database(Connection, false).close();
         QSqlDatabase::removeDatabase(Connection);
@@ -68,9 +71,18 @@ bool ReadingStore::Open(const QDateTime& now, bool checkFirst) {
     if (!Database().open())
         return Fail(QStringLiteral("cannot open ") + Path, Database().lastError().text());
     Ready = Prepare();
-    if (!Ready)
+    if (!Ready) {
         Database().close();
-    return Ready;
+        return false;
+    }
+    Insert.emplace(Database());
+    Insert->prepare(
+        QStringLiteral("INSERT INTO readings(t, source, rate, code) VALUES(?, ?, ?, ?)"));
+    Oldest.emplace(Database());
+    Oldest->prepare(QStringLiteral("SELECT min(t) FROM readings"));
+    Shrink.emplace(Database());
+    Shrink->prepare(QStringLiteral("PRAGMA shrink_memory"));
+    return true;
 }
 
 bool ReadingStore::Check() {
@@ -126,9 +138,7 @@ bool ReadingStore::Append(const QList<StoredReading>& readings) {
         return Fail(QStringLiteral("not open"), Path);
     if (!db.transaction())
         return Fail(QStringLiteral("cannot write"), db.lastError().text());
-    QSqlQuery insert(db);
-    insert.prepare(
-        QStringLiteral("INSERT INTO readings(t, source, rate, code) VALUES(?, ?, ?, ?)"));
+    QSqlQuery& insert = *Insert;
     for (const StoredReading& reading : readings) {
         insert.bindValue(0, reading.TimeMs);
         insert.bindValue(1, int(reading.Source));
@@ -149,20 +159,26 @@ bool ReadingStore::Append(const QList<StoredReading>& readings) {
 }
 
 int ReadingStore::FoldSome(qint64 nowMs) {
+    if (!Ready)
+        return FoldFailed(Path + QStringLiteral(" is not open"));
     QSqlDatabase db = Database();
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT min(t) FROM readings")) || !query.next())
-        return FoldFailed(query.lastError().text());
+    if (!Oldest->exec() || !Oldest->next())
+        return FoldFailed(Oldest->lastError().text());
+    const QVariant oldest = Oldest->value(0);
+    // A statement left on its row would hold a read transaction, and the log could never be
+    // folded back into the file.
+    Oldest->finish();
     const qint64 cutoff = FoldCutoff(nowMs);
-    if (query.value(0).isNull() || query.value(0).toLongLong() >= cutoff)
+    if (oldest.isNull() || oldest.toLongLong() >= cutoff)
         return 0;
     // A day of slices at a time, so new readings never wait long behind a fold.
-    const qint64 upTo = std::min(cutoff, CandleStart(query.value(0).toLongLong()) + DayMs);
+    const qint64 upTo = std::min(cutoff, CandleStart(oldest.toLongLong()) + DayMs);
 
     if (!db.transaction())
         return FoldFailed(db.lastError().text());
     CandleFolder folder;
     int folded = 0;
+    QSqlQuery query(db);
     query.prepare(QStringLiteral("SELECT t, rate FROM readings WHERE t < ? ORDER BY t, rowid"));
     query.bindValue(0, upTo);
     bool ok = query.exec();
@@ -218,6 +234,11 @@ bool ReadingStore::PutCandles(const QList<Candle>& candles) {
             return Fail(QStringLiteral("cannot fold"), put.lastError().text());
     }
     return true;
+}
+
+void ReadingStore::FreeCache() {
+    if (Ready)
+        Shrink->exec();
 }
 
 qint64 ReadingStore::ReadingCount() {

@@ -5,9 +5,11 @@
 #include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // The history database file with a connection of its own: every call runs on the thread that
 // made the store, never on the window's. Readings are kept as they come (time is no key: a clock
@@ -37,6 +39,9 @@ public:
     // Adds candles, merged into those already stored for the same slices.
     bool PutCandles(const QList<Candle>& candles);
 
+    // Frees the pages SQLite caches; they are read again from the file when next needed.
+    void FreeCache();
+
     qint64 ReadingCount();
     qint64 CandleCount();
     QSqlDatabase Database() const;
@@ -53,6 +58,10 @@ private:
     QString LastError;
     QString MovedAsidePath;
     bool Ready = false;
+    // What runs at every reading, compiled once: the compiler is most of SQLite's code.
+    std::optional<QSqlQuery> Insert;
+    std::optional<QSqlQuery> Oldest;
+    std::optional<QSqlQuery> Shrink;
 };
 
 // name, name-2, name-3 ...: the first for which taken gives false.
