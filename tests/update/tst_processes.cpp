@@ -118,11 +118,12 @@ void TestProcesses::survivorBoundsTheSearches() {
 }
 
 // The thread's events go on while processes end: no pause of 16 ms or more, at the best of three
-// tries on a busy machine.
+// tries on a busy machine. Each end is seen as it comes, not after the longest wait for one.
 void TestProcesses::theEventLoopRunsWhileProcessesEnd() {
     const QString path = CopySleep(QStringLiteral("k/qzRate_Sched"));
     qint64 best = std::numeric_limits<qint64>::max();
-    for (int attempt = 0; attempt < 3 && best >= 16; ++attempt) {
+    qint64 quickest = best;
+    for (int attempt = 0; attempt < 3 && (best >= 16 || quickest >= 500); ++attempt) {
         std::vector<std::unique_ptr<QProcess>> copies;
         for (int i = 0; i < 5; ++i)
             copies.push_back(Run(path));
@@ -134,10 +135,14 @@ void TestProcesses::theEventLoopRunsWhileProcessesEnd() {
                 [&] { longest = std::max(longest, sinceTick.restart()); });
         ticker.start(1);
         sinceTick.start();
+        QElapsedTimer took;
+        took.start();
         QCOMPARE(TerminateAll(path).terminated, 5);
+        quickest = std::min(quickest, took.elapsed());
         best = std::min(best, std::max(longest, sinceTick.elapsed()));
     }
     QVERIFY2(best < 16, qPrintable(QString::number(best)));
+    QVERIFY2(quickest < 500, qPrintable(QString::number(quickest)));
 }
 
 QTEST_GUILESS_MAIN(TestProcesses)
