@@ -79,6 +79,8 @@ private slots:
     void installerThatCannotStart_data();
     void installerThatCannotStart();
     void checkNuWhileACheckRunsShowsItsOutcome();
+    void earlyShowingClosedBeforeTheOutcomeStaysClosed();
+    void downloadTakesTheOffersPlace();
     void signalEndsACheckAtOnce();
     void signalEndsADownloadAndLeavesNothing();
 
@@ -583,6 +585,37 @@ void TestVersionsForm::checkNuWhileACheckRunsShowsItsOutcome() {
     QVERIFY(settingsOpen);
     QCOMPARE(showings.Count, 1);
     QCOMPARE(server->RequestCount(), 1);
+}
+
+void TestVersionsForm::earlyShowingClosedBeforeTheOutcomeStaysClosed() {
+    server->Enqueue({.body = "qzRate,qzRate103.exe,b,1400\r\n" + Padding, .delayMs = 300});
+    ShowCounter showings;
+    form->installEventFilter(&showings);
+    int waits = 0;
+    connect(form.get(), &TVersionsForm::waitStarted, this, [&] {
+        if (++waits == 2)
+            QTimer::singleShot(0, form.get(), [&] {
+                form->ManualCheck(0, 0, 300, 500);
+                form->reject();
+            });
+    });
+    QTimer::singleShot(3000, form.get(), &QDialog::reject);
+    form->ManualCheck(0, 0, 300, 500);
+    QCOMPARE(showings.Count, 1);
+}
+
+void TestVersionsForm::downloadTakesTheOffersPlace() {
+    server->Enqueue(Answer("qzRate,qzRate103.exe,b,1400\r\n" + Padding));
+    server->Enqueue(Answer(QByteArray(700 * 2048, 'i')));
+    QStringList after;
+    const auto shown = Shown([&] { form->ManualCheck(0, 0, 300, 500); },
+                             [&] {
+                                 QTest::mouseClick(form->BtnDownload, Qt::LeftButton);
+                                 after = form->Lines();
+                             });
+    QCOMPARE(shown, AdvisedLines);
+    QCOMPARE(after, (QStringList{"", "qzRate103.exe has been succesfully downloaded",
+                                 "Click \"Install\" to install the progam"}));
 }
 
 void TestVersionsForm::signalEndsACheckAtOnce() {
