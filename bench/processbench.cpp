@@ -519,7 +519,7 @@ int main(int argc, char** argv) {
     if (mode == u"startup")
         return Startup(program, minimal, pages, runs);
     if (mode == u"steady")
-        return Steady(program, minimal, pages, runs, seconds(5, 30), seconds(6, 60));
+        return Steady(program, minimal, pages, runs, seconds(5, 30), seconds(6, 120));
     if (mode == u"sound")
         return Sound(program, minimal, pages, runs, seconds(5, 65));
     if (mode == u"chart" && args.size() > 6)
