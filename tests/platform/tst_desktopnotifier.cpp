@@ -15,6 +15,7 @@ private slots:
     void cleanup();
     void nextNotificationReplacesTheLast();
     void connectsOnTheFirstNotice();
+    void closedWhileTheDesktopIsAskedShowsNothing();
     void offMeansNothingReachesTheDesktop();
     void withoutServiceSilentAndLoggedOnce();
     void withoutBusSilentAndLoggedOnce();
@@ -97,6 +98,17 @@ void TestDesktopNotifier::connectsOnTheFirstNotice() {
     QTRY_COMPARE(Service->Requests.size(), 1);
     QCOMPARE(Service->Requests[0].body, QStringLiteral("second"));
     QCOMPARE(connections, 1);
+}
+
+void TestDesktopNotifier::closedWhileTheDesktopIsAskedShowsNothing() {
+    QVERIFY(Service->Register(Bus->Connect(ServiceName)));
+    // Never says what it can do: the notice waits the whole second for it.
+    Service->Mute = true;
+    DesktopNotifier notifier(Bus->Connect(ClientName), true);
+    notifier.Notify("above", "first");
+    notifier.Close();
+    QTest::qWait(1500);
+    QCOMPARE(Service->Requests.size(), 0);
 }
 
 void TestDesktopNotifier::offMeansNothingReachesTheDesktop() {
