@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <ctime>
@@ -62,7 +63,11 @@ private slots:
         const std::clock_t cpuStart = std::clock();
         sound.Play(Sweep::Rising);
         sound.Play(Sweep::Rising);
-        QTest::qWait(500);
+        // The window busy for 400 ms, longer than the stream holds: the sound plays on, fed
+        // from a thread of its own.
+        QTRY_COMPARE(started.count(), 1);
+        QTest::qWait(100);
+        QThread::msleep(400);
         sound.Play(Sweep::Falling);
         QTRY_VERIFY_WITH_TIMEOUT(!sound.Busy(), 15000);
         // Fed by a timer at its pace, not by a loop that spins: a small share of one core.
@@ -106,6 +111,27 @@ private slots:
         // Nothing after the falling series: the dropped one never played.
         const qsizetype fallingEnd = next + 44100 * 2450 / 1000;
         QCOMPARE(FirstLoud(Samples(), Count(), fallingEnd + 441, 2000), qsizetype(-1));
+    }
+
+    // The series one reading asks for all play, in order; a stop drops what is queued, also
+    // when the next series is asked for in the same turn.
+    void seriesOfOneTurn() {
+        AlarmSound sound;
+        QSignalSpy started(&sound, &AlarmSound::SeriesStarted);
+        sound.Play(Sweep::Rising);
+        sound.Play(Sweep::Falling);
+        sound.Play(Sweep::Rising);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 2, 10000);
+        QCOMPARE(started.at(1).at(0).value<Sweep>(), Sweep::Falling);
+        sound.Stop();
+        started.clear();
+        sound.Play(Sweep::Rising);
+        sound.Play(Sweep::Rising);
+        sound.Stop();
+        sound.Play(Sweep::Falling);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 2, 10000);
+        QCOMPARE(started.at(1).at(0).value<Sweep>(), Sweep::Falling);
+        sound.Stop();
     }
 
     // Stopped in the middle of a series with another queued: the sound ends at once and the
