@@ -126,13 +126,17 @@ void TestFeedbackMail::route() {
 
 void TestFeedbackMail::desktopEntryExec() {
     WriteFile(SystemData + QStringLiteral("/applications/vendor/mail.desktop"),
-              "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nName=Mail\nExec= mail %u \n");
+              "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nName=Mail\nExec=mail %u \n");
+    WriteFile(DataHome + QStringLiteral("/applications/spaced.desktop"),
+              "[Desktop Entry]\nExec= spaced %u\n");
     WriteFile(DataHome + QStringLiteral("/applications/noexec.desktop"),
               "Exec=wrong\n[Desktop Entry]\nName=None\n[Other]\nExec=wrong\n");
     const QStringList folders{DataHome, SystemData};
     // Found in the second folder, below the vendor's subfolder, in its own group only.
     QCOMPARE(DesktopEntryExec(QStringLiteral("vendor-mail.desktop"), folders),
              QStringLiteral("mail %u"));
+    QCOMPARE(DesktopEntryExec(QStringLiteral("spaced.desktop"), folders),
+             QStringLiteral("spaced %u"));
     QCOMPARE(DesktopEntryExec(QStringLiteral("noexec.desktop"), folders), QString());
     QCOMPARE(DesktopEntryExec(QStringLiteral("missing.desktop"), folders), QString());
     QCOMPARE(DesktopEntryExec(QString(), folders), QString());
