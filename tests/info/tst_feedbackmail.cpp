@@ -165,6 +165,7 @@ void TestFeedbackMail::brokenXdgMimeAnswersEmpty_data() {
     QTest::addColumn<QByteArray>("script"); // empty: no xdg-mime at all
     QTest::newRow("missing") << QByteArray();
     QTest::newRow("hangs") << QByteArray("#!/bin/sh\nexec /bin/sleep 60\n");
+    QTest::newRow("fails after an answer") << QByteArray("#!/bin/sh\necho mail.desktop\nexit 1\n");
 }
 
 void TestFeedbackMail::brokenXdgMimeAnswersEmpty() {
