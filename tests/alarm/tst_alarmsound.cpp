@@ -113,11 +113,19 @@ private slots:
         QCOMPARE(FirstLoud(Samples(), Count(), fallingEnd + 441, 2000), qsizetype(-1));
     }
 
-    // The series one reading asks for all play, in order; a stop drops what is queued, also
-    // when the next series is asked for in the same turn.
+    // A series starts as soon as it is asked for: a newer reading right after does not drop
+    // it. The series one reading asks for all play, in order; a stop drops what is queued,
+    // also when the next series is asked for in the same turn.
     void seriesOfOneTurn() {
         AlarmSound sound;
         QSignalSpy started(&sound, &AlarmSound::SeriesStarted);
+        sound.Play(Sweep::Rising);
+        QCoreApplication::processEvents();
+        sound.Play(Sweep::Falling);
+        QTRY_VERIFY_WITH_TIMEOUT(!started.isEmpty(), 10000);
+        QCOMPARE(started.at(0).at(0).value<Sweep>(), Sweep::Rising);
+        sound.Stop();
+        started.clear();
         sound.Play(Sweep::Rising);
         sound.Play(Sweep::Falling);
         sound.Play(Sweep::Rising);
