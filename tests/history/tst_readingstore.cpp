@@ -165,6 +165,7 @@ private slots:
         QVERIFY(store.MovedAside().isEmpty());
         QVERIFY(!store.Append({Good(1, 0.9)}));
         QVERIFY(store.Error().startsWith("not open"));
+        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), -1);
     }
 
     void damagedFileMovedAside_data() {
