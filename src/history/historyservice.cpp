@@ -6,9 +6,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-HistoryService::HistoryService(const QString& path, QObject* parent)
-    : QObject(parent),
-      Worker(new HistoryWorker(path, [] { return QDateTime::currentDateTime(); })) {
+HistoryService::HistoryService(const QString& path, std::function<QDateTime()> clock,
+                               QObject* parent)
+    : QObject(parent), Worker(new HistoryWorker(path, std::move(clock))) {
     qRegisterMetaType<ChartLines>();
     qRegisterMetaType<ExportResult>();
     QDir().mkpath(QFileInfo(path).absolutePath());

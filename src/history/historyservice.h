@@ -4,10 +4,12 @@
 #include "history/historyexport.h"
 #include "history/storedreading.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class HistoryWorker;
@@ -19,8 +21,11 @@ class HistoryService : public QObject {
     Q_OBJECT
 
 public:
-    // path: the database file; its folder is made when missing.
-    explicit HistoryService(const QString& path, QObject* parent = nullptr);
+    // path: the database file; its folder is made when missing. clock: now, for folding and
+    // for the chart's ranges.
+    explicit HistoryService(const QString& path,
+                            std::function<QDateTime()> clock = &QDateTime::currentDateTime,
+                            QObject* parent = nullptr);
     // Cancels a running export and waits for the thread's current step.
     ~HistoryService() override;
 

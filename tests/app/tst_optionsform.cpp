@@ -64,6 +64,9 @@ void TestOptionsForm::initTestCase() {
     QVERIFY(Folder.isValid());
     qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
     qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
+    // The window's first reading finds no server, and never asks the real sites.
+    qputenv("QZRATE_IEX_URL", "http://127.0.0.1:9/");
+    qputenv("QZRATE_D2E_URL", "http://127.0.0.1:9/");
 }
 
 void TestOptionsForm::init() {

@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 #include "app/windows.h"
+#include "markettimes.h"
 #include "platform/systembus.h"
 #include "privatebus.h"
 #include "server/ratepages.h"
@@ -78,6 +79,8 @@ private slots:
 
         Set = std::make_unique<Windows>(SettingsStore::AtPath(Folder.filePath("qzRate.ini")));
         Main = Set->MainForm.get();
+        // Closed: every reading asks the D2E page, whatever the hour.
+        Main->Clock = [] { return ClosedTime; };
         Main->PlaySweep = {};
         Main->show();
         QVERIFY(QTest::qWaitForWindowExposed(Main));

@@ -14,7 +14,9 @@ int main(int argc, char** argv) {
     if (argc != 4)
         return 2;
     const qint64 base = QByteArray(argv[3]).toLongLong();
-    HistoryService history(QString::fromLocal8Bit(argv[1]));
+    // The history's clock stands at the first reading, as the test's does.
+    HistoryService history(QString::fromLocal8Bit(argv[1]),
+                           [base] { return QDateTime::fromMSecsSinceEpoch(base); });
     qint64 next = QByteArray(argv[2]).toLongLong();
     QTextStream out(stdout);
     const auto keep = [&] {

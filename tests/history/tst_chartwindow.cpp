@@ -43,12 +43,14 @@ class TestChartWindow : public QObject {
     }
 
     QTemporaryDir Dir;
-    qint64 Now = QDateTime::currentMSecsSinceEpoch();
+    // The history's clock: a Tuesday at noon, whatever the machine's clock says.
+    const qint64 Now = QDateTime(QDate(2026, 3, 10), QTime(12, 0)).toMSecsSinceEpoch();
+    const std::function<QDateTime()> Clock = [this] { return QDateTime::fromMSecsSinceEpoch(Now); };
 
 private slots:
     // The chart shows the readings, the levels and, as they come, new readings.
     void opensWithTheReadings() {
-        HistoryService history(Dir.filePath("h.sqlite"));
+        HistoryService history(Dir.filePath("h.sqlite"), Clock);
         // An hour of readings; half an hour without a connection between.
         for (int i = 0; i < 60; ++i)
             history.Keep(i > 20 && i < 50 ? Failed(Now - (60 - i) * 60000)
@@ -68,7 +70,7 @@ private slots:
             lines += series->name() != u"Lower limit";
         QCOMPARE(lines, 2);
 
-        history.Keep(Good(Now, 0.99));
+        history.Keep(Good(Now - 1000, 0.99));
         QTRY_VERIFY(static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first())->max() > 0.99);
         QVERIFY(Texts(chart).isEmpty());
         window.SetRange(ChartRange::Year);
@@ -77,7 +79,7 @@ private slots:
 
     // The range is kept in the window's own group; an empty range says so.
     void remembersItsRange() {
-        HistoryService history(Dir.filePath("empty.sqlite"));
+        HistoryService history(Dir.filePath("empty.sqlite"), Clock);
         const QString ini = Dir.filePath("range.ini");
         {
             ChartWindow window(history, ini);
@@ -98,7 +100,7 @@ private slots:
 
     void unreadableHistorySaysSo() {
         QVERIFY(QFile(Dir.filePath("file")).open(QIODevice::WriteOnly));
-        HistoryService history(Dir.filePath("file/h.sqlite"));
+        HistoryService history(Dir.filePath("file/h.sqlite"), Clock);
         ChartWindow window(history, Dir.filePath("bad.ini"));
         window.Open();
         QTRY_VERIFY(window.Notice->isVisible());
@@ -107,7 +109,7 @@ private slots:
 
     // The button writes the range shown, on the history's thread; a failure is told.
     void exportsTheRangeShown() {
-        HistoryService history(Dir.filePath("export.sqlite"));
+        HistoryService history(Dir.filePath("export.sqlite"), Clock);
         history.Keep(Good(Now - 400LL * 24 * 3600 * 1000, 0.9));
         history.Keep(Good(Now - 60000, 0.91));
         ChartWindow window(history, Dir.filePath("export.ini"));

@@ -83,7 +83,8 @@ private slots:
         const QString path = dir.filePath("history.sqlite");
         const int kills = qEnvironmentVariableIntValue("QZRATE_KILLS");
         qint64 kept = 0;
-        const qint64 base = QDateTime::currentMSecsSinceEpoch();
+        const QDateTime start(QDate(2026, 3, 10), QTime(12, 0));
+        const qint64 base = start.toMSecsSinceEpoch();
         for (int round = 0; round < (kills > 0 ? kills : 12); ++round) {
             QProcess writer;
             writer.start(QZRATE_WRITER, {path, QString::number(kept), QString::number(base)});
@@ -95,7 +96,7 @@ private slots:
             const qint64 last = handed.last().toLongLong();
 
             ReadingStore store(path, "storm");
-            QVERIFY(store.Open(QDateTime::currentDateTime()));
+            QVERIFY(store.Open(start));
             QVERIFY(store.MovedAside().isEmpty());
             QSqlQuery query("SELECT count(*), count(DISTINCT t), min(t), max(t) FROM readings",
                             store.Database());

@@ -10,6 +10,8 @@
 class TestDemoPages : public QObject {
     Q_OBJECT
 
+    inline static const QDateTime Now{QDate(2026, 3, 10), QTime(12, 0)};
+
 private:
     static bool Fetch(const QUrl& url, const FetchOptions& options, FetchResult& result) {
         PageFetcher fetcher;
@@ -46,9 +48,9 @@ private slots:
             QVERIFY(Fetch(server.Url(), iex ? IEXFetchOptions() : D2EFetchOptions(), page));
             QCOMPARE(page.attempts, 1);
             if (iex)
-                ReadIEXRate(reading, page, QDateTime::currentDateTime(), RegionalSettings{});
+                ReadIEXRate(reading, page, Now, RegionalSettings{});
             else
-                ReadD2ERate(reading, page, QDateTime::currentDateTime(), RegionalSettings{});
+                ReadD2ERate(reading, page, Now, RegionalSettings{});
             QCOMPARE(reading.RateText, rateText);
         }
         // The day's change is measured against the series' first rate.
@@ -64,7 +66,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             FetchResult page;
             QVERIFY(Fetch(server.Url(), IEXFetchOptions(), page));
-            ReadIEXRate(reading, page, QDateTime::currentDateTime(), RegionalSettings{});
+            ReadIEXRate(reading, page, Now, RegionalSettings{});
         }
         QCOMPARE(reading.RateText, QStringLiteral("0,9292"));
         QCOMPARE(reading.SignText, QStringLiteral("+"));
@@ -82,7 +84,7 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             FetchResult page;
             QVERIFY(Fetch(server.Url(), D2EFetchOptions(), page));
-            ReadD2ERate(reading, page, QDateTime::currentDateTime(), RegionalSettings{});
+            ReadD2ERate(reading, page, Now, RegionalSettings{});
             QVERIFY(reading.RateText != QStringLiteral("-2"));
             // Every request moves the rate.
             QVERIFY(rates.isEmpty() || rates.last() != reading.RateText);
