@@ -15,6 +15,7 @@ packages=(
   qt6-svg-dev qt6-wayland weston dbus desktop-file-utils appstream dpkg-dev file fakeroot
   xvfb xauth imagemagick libxcb1-dev
   clang libclang-rt-14-dev llvm-14
+  faketime
 )
 
 missing=()
