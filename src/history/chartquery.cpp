@@ -80,6 +80,10 @@ TimeSpan RangeSpan(ChartRange range, const QDateTime& now, std::optional<qint64>
     return {std::min(earliestMs.value_or(nowMs - DayMs), nowMs - 1), nowMs};
 }
 
+TimeSpan RangeSpanIn(const QSqlDatabase& db, ChartRange range, const QDateTime& now) {
+    return RangeSpan(range, now, range == ChartRange::All ? EarliestTime(db) : std::nullopt);
+}
+
 QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices) {
     return QuerySlices(db, span, slices,
                        QStringLiteral("SELECT min(rate), max(rate), min(t), max(t), count(*) "

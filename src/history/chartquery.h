@@ -10,6 +10,8 @@
 // The time axis of a range at now. A day runs from local midnight to the next, so a day of 23
 // or 25 hours keeps its length; All runs from the earliest time kept (none: the last day).
 TimeSpan RangeSpan(ChartRange range, const QDateTime& now, std::optional<qint64> earliestMs);
+// The same for the history in db.
+TimeSpan RangeSpanIn(const QSqlDatabase& db, ChartRange range, const QDateTime& now);
 
 // One horizontal pixel of the chart: the lowest and highest good rate in it, when the first
 // and the last of them were read (for candles, the end of the last one), how many were good;

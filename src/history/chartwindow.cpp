@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QThread>
@@ -42,6 +43,12 @@ ChartWindow::ChartWindow(HistoryService& history, const QString& iniPath, QWidge
         bar->addWidget(button);
     }
     bar->addStretch();
+    // How far a long export is; shown only while one runs.
+    ExportShare = new QProgressBar(this);
+    ExportShare->setRange(0, 100);
+    ExportShare->setMaximumWidth(120);
+    ExportShare->hide();
+    bar->addWidget(ExportShare);
     ExportButton = new QPushButton(Text("Exporteer...", "Export..."), this);
     bar->addWidget(ExportButton);
     layout->addLayout(bar);
@@ -74,6 +81,7 @@ ChartWindow::ChartWindow(HistoryService& history, const QString& iniPath, QWidge
     connect(ExportButton, &QPushButton::clicked, this, &ChartWindow::ExportClick);
     connect(&History, &HistoryService::Answered, this, &ChartWindow::Answer);
     connect(&History, &HistoryService::Exported, this, &ChartWindow::Exported);
+    connect(&History, &HistoryService::ExportProgress, ExportShare, &QProgressBar::setValue);
     // New readings as they come, while the window is open.
     connect(&History, &HistoryService::Kept, this, [this] {
         if (isVisible())
@@ -225,12 +233,15 @@ void ChartWindow::ExportClick() {
         return;
     ExportCancel = History.Export(path, CurrentRange);
     ExportButton->setText(Text("Annuleer", "Cancel"));
+    ExportShare->setValue(0);
+    ExportShare->show();
 }
 
 void ChartWindow::Exported(const ExportResult& result) {
     if (!ExportCancel)
         return;
     ExportCancel.reset();
+    ExportShare->hide();
     ExportButton->setText(Text("Exporteer...", "Export..."));
     if (!result.Ok && !result.Cancelled)
         ShowExportError(Text("Exporteren mislukt: ", "Export failed: ") + result.Error);

@@ -17,6 +17,7 @@ class HistoryService;
 class QAbstractButton;
 class QButtonGroup;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QThread;
 class QVBoxLayout;
@@ -47,6 +48,7 @@ public:
     // One line that tells why there is no chart, hidden while there is one.
     QLabel* Notice;
     QPushButton* ExportButton;
+    QProgressBar* ExportShare;
     QButtonGroup* Ranges;
     ChartPlot* Plot = nullptr;
 

@@ -7,7 +7,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
+#include <QThread>
 #include <QVariant>
+
+#include <cerrno>
 
 namespace {
 
@@ -91,7 +94,7 @@ QByteArray CsvRow(const Candle& candle) {
 }
 
 ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString& path,
-                           const std::atomic_bool* cancel) {
+                           const std::atomic_bool* cancel, const Progress& progress) {
     ExportResult result;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -101,6 +104,17 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
     // One snapshot of both tables, even while the program writes beside the export.
     QSqlDatabase connection = db;
     connection.transaction();
+    qint64 total = 0;
+    if (progress) {
+        QSqlQuery count(db);
+        count.prepare(QStringLiteral("SELECT (SELECT count(*) FROM readings WHERE t >= ? AND "
+                                     "t < ?) + (SELECT count(*) FROM candles WHERE t >= ? AND "
+                                     "t < ?)"));
+        for (int i = 0; i < 4; ++i)
+            count.bindValue(i, i % 2 ? span.ToMs : span.FromMs);
+        if (count.exec() && count.next())
+            total = count.value(0).toLongLong();
+    }
     Cursor readings(db,
                     QStringLiteral("SELECT t, source, rate, code FROM readings "
                                    "WHERE t >= ? AND t < ? ORDER BY t, rowid"),
@@ -110,6 +124,7 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
                                   "WHERE t >= ? AND t < ? ORDER BY t"),
                    span);
     bool ok = readings.Ok && candles.Ok && file.write(CsvHeader()) >= 0;
+    int shown = 0;
     while (ok && (!readings.AtEnd || !candles.AtEnd)) {
         if (cancel && cancel->load()) {
             result.Cancelled = true;
@@ -128,7 +143,12 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
             candles.Next();
         }
         ok = file.write(row) == row.size();
+        // A failed write says only "Unknown error"; the system's own reason is the one to tell.
+        if (!ok)
+            result.Error = qt_error_string(errno);
         ++result.Rows;
+        if (total > 0 && result.Rows * 100 / total > shown)
+            progress(shown = int(result.Rows * 100 / total));
     }
     // A cursor that could not start, or whose read failed half-way, gives no complete export.
     for (const Cursor* cursor : {&readings, &candles}) {
@@ -148,11 +168,29 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
     return result;
 }
 
+ExportResult ExportHistoryFile(const QString& databasePath, std::optional<ChartRange> range,
+                               const QDateTime& now, const QString& path,
+                               const std::atomic_bool* cancel, const Progress& progress) {
+    ReadingStore store(databasePath,
+                       QStringLiteral("qzrate-export-%1").arg(quintptr(QThread::currentThread())));
+    // A file just made, its tables not yet written, holds no history either.
+    if (store.OpenForReading() && store.Database().tables().contains(QStringLiteral("readings")))
+        return ExportHistory(store.Database(),
+                             range ? RangeSpanIn(store.Database(), *range, now) : WholeHistory,
+                             path, cancel, progress);
+    if (!store.Error().isEmpty())
+        return ExportResult{.Error = store.Error()};
+    // No history yet: the header alone.
+    QSaveFile file(path);
+    ExportResult result;
+    result.Ok = file.open(QIODevice::WriteOnly) && file.write(CsvHeader()) >= 0 && file.commit();
+    if (!result.Ok)
+        result.Error = file.errorString();
+    return result;
+}
+
 int ExportHistoryCommand(const QString& databasePath, const QString& file) {
-    ReadingStore store(databasePath, QStringLiteral("qzrate-export"));
-    const ExportResult result = store.Open(QDateTime::currentDateTime(), false)
-                                    ? ExportHistory(store.Database(), WholeHistory, file)
-                                    : ExportResult{.Error = store.Error()};
+    const ExportResult result = ExportHistoryFile(databasePath, std::nullopt, QDateTime(), file);
     if (!result.Ok) {
         QTextStream(stderr) << "qzrate: cannot export the history to " << file << ": "
                             << result.Error << '\n';

@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
+#include <optional>
 
 // The history as CSV (RFC 4180: a header row, CRLF line ends), one row per reading or candle
 // in time order:
@@ -24,12 +26,23 @@ struct ExportResult {
     QString Error;
 };
 
+// How far an export is, in percent of its rows, told as it grows.
+using Progress = std::function<void(int percent)>;
+
 // Writes what lies in the span (everything with the widest span) to path. An existing file is
 // replaced only once the new one is complete; a failure or a cancel leaves nothing behind.
 ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString& path,
-                           const std::atomic_bool* cancel = nullptr);
+                           const std::atomic_bool* cancel = nullptr, const Progress& progress = {});
 inline constexpr TimeSpan WholeHistory{std::numeric_limits<qint64>::min(),
                                        std::numeric_limits<qint64>::max()};
+
+// Everything, or a chart's range at now, from the history file at databasePath, opened
+// read-only on a connection of the calling thread's own: it creates nothing, and works beside
+// a running program and in a folder that cannot be written. No file: the header alone.
+ExportResult ExportHistoryFile(const QString& databasePath, std::optional<ChartRange> range,
+                               const QDateTime& now, const QString& path,
+                               const std::atomic_bool* cancel = nullptr,
+                               const Progress& progress = {});
 
 // qzrate --export-history FILE: everything in the history at databasePath to file. 0 when
 // written; 1 with the reason on standard error.

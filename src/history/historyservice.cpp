@@ -6,9 +6,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <malloc.h>
+
 HistoryService::HistoryService(const QString& path, std::function<QDateTime()> clock,
                                QObject* parent)
-    : QObject(parent), Worker(new HistoryWorker(path, std::move(clock))) {
+    : QObject(parent), Path(path), Clock(std::move(clock)), Worker(new HistoryWorker(path, Clock)) {
     qRegisterMetaType<ChartLines>();
     qRegisterMetaType<ExportResult>();
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -17,18 +19,25 @@ HistoryService::HistoryService(const QString& path, std::function<QDateTime()> c
     connect(&Thread, &QThread::finished, Worker, &QObject::deleteLater);
     connect(Worker, &HistoryWorker::Kept, this, &HistoryService::Kept);
     connect(Worker, &HistoryWorker::Answered, this, &HistoryService::Answered);
-    connect(Worker, &HistoryWorker::Exported, this, &HistoryService::Exported);
 }
 
 HistoryService::~HistoryService() {
     if (ExportCancel)
         ExportCancel->store(true);
+    if (!Early.isEmpty())
+        Start();
     if (Thread.isRunning()) {
-        Thread.quit();
+        // After every reading already on its way.
+        QMetaObject::invokeMethod(Worker, [worker = Worker] {
+            worker->Finish();
+            QThread::currentThread()->quit();
+        });
         Thread.wait();
     } else {
         delete Worker;
     }
+    if (ExportJob)
+        ExportJob->wait();
 }
 
 QString HistoryService::UserPath() {
@@ -63,10 +72,24 @@ quint64 HistoryService::Ask(ChartRange range, int pixels) {
 
 std::shared_ptr<std::atomic_bool> HistoryService::Export(const QString& path,
                                                          std::optional<ChartRange> range) {
-    Start();
-    ExportCancel = std::make_shared<std::atomic_bool>(false);
-    QMetaObject::invokeMethod(Worker, [worker = Worker, path, range, cancel = ExportCancel] {
-        worker->Export(path, range, cancel);
-    });
-    return ExportCancel;
+    if (ExportJob)
+        return ExportCancel;
+    auto cancel = ExportCancel = std::make_shared<std::atomic_bool>(false);
+    ExportJob.reset(QThread::create([this, path, range, cancel, now = Clock()] {
+        const ExportResult result =
+            ExportHistoryFile(Path, range, now, path, cancel.get(), [this](int percent) {
+                QMetaObject::invokeMethod(this, [this, percent] { emit ExportProgress(percent); });
+            });
+        // What the export's reading took goes back to the system.
+        malloc_trim(0);
+        QMetaObject::invokeMethod(this, [this, result] {
+            ExportJob->wait();
+            ExportJob.reset();
+            ExportCancel.reset();
+            emit Exported(result);
+        });
+    }));
+    ExportJob->setObjectName(QStringLiteral("history export"));
+    ExportJob->start();
+    return cancel;
 }

@@ -14,9 +14,9 @@
 
 class HistoryWorker;
 
-// The window's side of the rate history: hands readings, the chart's questions and exports to
-// the history's thread and brings the answers back as signals. Nothing here waits for the
-// database.
+// The window's side of the rate history: hands readings and the chart's questions to the
+// history's thread, runs exports on a thread of their own (a reading's write never waits
+// behind one), and brings the answers back as signals. Nothing here waits for the database.
 class HistoryService : public QObject {
     Q_OBJECT
 
@@ -26,7 +26,8 @@ public:
     explicit HistoryService(const QString& path,
                             std::function<QDateTime()> clock = &QDateTime::currentDateTime,
                             QObject* parent = nullptr);
-    // Cancels a running export and waits for the thread's current step.
+    // Cancels a running export; readings still waiting, or still on their way, get one last
+    // write before the thread ends.
     ~HistoryService() override;
 
     // The user's history: history.sqlite in the program's data folder.
@@ -38,18 +39,23 @@ public:
     void Keep(const StoredReading& reading);
     // The answer comes as Answered with the same ticket.
     quint64 Ask(ChartRange range, int pixels);
-    // Everything with no range. The answer comes as Exported; setting the flag cancels.
+    // Everything with no range. The answer comes as Exported, with ExportProgress on the way;
+    // setting the flag cancels. One export at a time: while one runs, its flag comes back.
     std::shared_ptr<std::atomic_bool> Export(const QString& path, std::optional<ChartRange> range);
 
 signals:
     void Kept();
     void Answered(quint64 ticket, const ChartLines& lines, const QString& error);
+    void ExportProgress(int percent);
     void Exported(const ExportResult& result);
 
 private:
+    QString Path;
+    std::function<QDateTime()> Clock;
     QThread Thread;
     HistoryWorker* Worker;
     QList<StoredReading> Early;
     quint64 LastTicket = 0;
+    std::unique_ptr<QThread> ExportJob;
     std::shared_ptr<std::atomic_bool> ExportCancel;
 };

@@ -6,14 +6,31 @@
 #include <QTimer>
 
 #include <malloc.h>
+#include <time.h>
 
-HistoryWorker::HistoryWorker(const QString& path, Clock clock)
-    : Store(path, QStringLiteral("qzrate-history-%1").arg(quintptr(this))), Now(std::move(clock)) {}
+HistoryWorker::HistoryWorker(const QString& path, Clock clock, Ticks ticks)
+    : Store(path, QStringLiteral("qzrate-history-%1").arg(quintptr(this))), Now(std::move(clock)),
+      Since(std::move(ticks)) {}
+
+qint64 HistoryWorker::BootTicks() {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
 
 void HistoryWorker::Open() {
     if (EnsureOpen())
         Fold();
     Rest();
+}
+
+bool HistoryWorker::ClockSettled() {
+    const qint64 ticks = Since();
+    const qint64 offset = Now().toMSecsSinceEpoch() - ticks;
+    if (!SteadySince || std::abs(offset - LastOffset) > JumpMs)
+        SteadySince = ticks;
+    LastOffset = offset;
+    return ticks - *SteadySince >= SettleMs;
 }
 
 void HistoryWorker::Rest(bool large) {
@@ -39,28 +56,35 @@ bool HistoryWorker::EnsureOpen() {
         return false;
     }
     if (!Store.MovedAside().isEmpty())
-        qCWarning(lcHistory).noquote()
-            << "history file damaged: moved aside as" << Store.MovedAside() << "and started anew";
+        qCWarning(lcHistory).noquote() << QStringLiteral("history file %1: moved aside as %2 and "
+                                                         "started anew")
+                                              .arg(Store.MovedAsideWhy(), Store.MovedAside());
     return true;
 }
 
 void HistoryWorker::Keep(const StoredReading& reading) {
     if (Pending.Add(reading))
         qCWarning(lcHistory) << "history: more readings wait than memory keeps; the oldest go";
-    Flush();
+    if (Flush())
+        Fold();
     Rest(false);
 }
 
-void HistoryWorker::Flush() {
+void HistoryWorker::Finish() {
+    if (!Pending.Readings().isEmpty())
+        Flush();
+}
+
+bool HistoryWorker::Flush() {
     // Tried again at each reading, so writing resumes by itself once the disk allows it.
     if (!EnsureOpen())
-        return;
+        return false;
     if (!Store.Append(Pending.Readings())) {
         if (!Paused)
             qCWarning(lcHistory).noquote()
                 << "history writing paused, readings wait in memory:" << Store.Error();
         Paused = true;
-        return;
+        return false;
     }
     if (Paused)
         qCInfo(lcHistory) << "history writing resumed:" << Pending.Readings().size()
@@ -68,15 +92,21 @@ void HistoryWorker::Flush() {
     Paused = false;
     Pending.Clear();
     emit Kept();
-    Fold();
+    return true;
 }
 
 void HistoryWorker::Fold() {
-    if (Folding)
+    if (Folding || !ClockSettled())
         return;
     const int folded = Store.FoldSome(Now().toMSecsSinceEpoch());
-    if (folded < 0)
-        qCWarning(lcHistory).noquote() << "history folding failed:" << Store.Error();
+    // One line when folding starts failing, one when it works again.
+    if ((folded < 0) != FoldFailing) {
+        FoldFailing = folded < 0;
+        if (FoldFailing)
+            qCWarning(lcHistory).noquote() << "history folding failed:" << Store.Error();
+        else
+            qCInfo(lcHistory) << "history folding works again";
+    }
     if (folded <= 0)
         return;
     // The next day of slices after whatever came meanwhile.
@@ -88,32 +118,15 @@ void HistoryWorker::Fold() {
     });
 }
 
-TimeSpan HistoryWorker::SpanOf(ChartRange range) {
-    const std::optional<qint64> earliest =
-        range == ChartRange::All ? EarliestTime(Store.Database()) : std::nullopt;
-    return RangeSpan(range, Now(), earliest);
-}
-
 void HistoryWorker::Ask(quint64 ticket, ChartRange range, int pixels) {
     if (!EnsureOpen()) {
         emit Answered(ticket, {}, Store.Error());
         return;
     }
-    const TimeSpan span = SpanOf(range);
+    const TimeSpan span = RangeSpanIn(Store.Database(), range, Now());
     emit Answered(ticket,
                   BuildChartLines(span, QueryReadingSlices(Store.Database(), span, pixels),
                                   QueryCandleSlices(Store.Database(), span, pixels)),
                   QString());
-    Rest();
-}
-
-void HistoryWorker::Export(const QString& path, std::optional<ChartRange> range,
-                           std::shared_ptr<std::atomic_bool> cancel) {
-    if (!EnsureOpen()) {
-        emit Exported(ExportResult{.Error = Store.Error()});
-        return;
-    }
-    const TimeSpan span = range ? SpanOf(*range) : WholeHistory;
-    emit Exported(ExportHistory(Store.Database(), span, path, cancel.get()));
     Rest();
 }

@@ -1,54 +1,65 @@
 #pragma once
 
 #include "history/chartquery.h"
-#include "history/historyexport.h"
 #include "history/pendingreadings.h"
 #include "history/readingstore.h"
 #include "history/sparsecode.h"
 
 #include <QObject>
 
-#include <atomic>
 #include <functional>
-#include <memory>
+#include <optional>
 
 // The history's own thread: it opens and checks the file, writes the readings, folds the old
-// ones and answers the chart and the export, so the window never waits for the database.
-// Readings that cannot be written wait in memory and go with the next reading that can.
+// ones and answers the chart, so the window never waits for the database. Readings that cannot
+// be written wait in memory and go with the next reading that can.
 class HistoryWorker : public QObject {
     Q_OBJECT
 
 public:
     using Clock = std::function<QDateTime()>;
-    HistoryWorker(const QString& path, Clock clock);
+    // A clock that only runs forward, suspends included, in milliseconds.
+    using Ticks = std::function<qint64()>;
+    HistoryWorker(const QString& path, Clock clock, Ticks ticks = BootTicks);
+
+    // Folding deletes raw readings for good, so it waits until the wall clock has kept in step
+    // with the ticks for this long: a clock set ahead for a while folds nothing.
+    static constexpr qint64 SettleMs = 60 * 60 * 1000;
+    // A wall clock that moves this far against the ticks has jumped.
+    static constexpr qint64 JumpMs = 60 * 1000;
 
     // Each runs on the worker's thread.
     void Open();
     void Keep(const StoredReading& reading);
     void Ask(quint64 ticket, ChartRange range, int pixels);
-    void Export(const QString& path, std::optional<ChartRange> range,
-                std::shared_ptr<std::atomic_bool> cancel);
+    // The program ends: readings that wait get one last try.
+    void Finish();
+
+    static qint64 BootTicks();
 
 signals:
     // The readings waiting were written.
     void Kept();
     // The chart's answer; error tells why there is none.
     void Answered(quint64 ticket, const ChartLines& lines, const QString& error);
-    void Exported(const ExportResult& result);
 
 private:
     bool EnsureOpen();
-    void Flush();
+    bool Flush();
     void Fold();
-    TimeSpan SpanOf(ChartRange range);
+    bool ClockSettled();
     // After each step: the database's code goes back until the next. After a large one the
     // heap's freed memory goes back too; what a reading's write frees, the next one takes again.
     void Rest(bool large = true);
 
     ReadingStore Store;
     Clock Now;
+    Ticks Since;
     PendingReadings Pending;
     bool Paused = false;
     bool Folding = false;
+    bool FoldFailing = false;
+    std::optional<qint64> SteadySince;
+    qint64 LastOffset = 0;
     std::optional<ResidentCode> DatabaseCode;
 };

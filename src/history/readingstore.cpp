@@ -6,7 +6,10 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
+
+#include <unistd.h>
 
 namespace {
 
@@ -60,74 +63,215 @@ int ReadingStore::FoldFailed(const QString& error) {
     return -1;
 }
 
-bool ReadingStore::Open(const QDateTime& now, bool checkFirst) {
+bool ReadingStore::Open(const QDateTime& now) {
     MovedAsidePath.clear();
-    if (!QSqlDatabase::contains(Connection)) {
+    if (!QSqlDatabase::contains(Connection))
         QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Connection).setDatabaseName(Path);
+    if (QFileInfo::exists(Path)) {
+        MakeLogsWritable();
+        if (!Check() && !MoveAside(now, QStringLiteral("damaged")))
+            return false;
+    } else if (QFileInfo::exists(Path + "-wal") || QFileInfo::exists(Path + "-shm")) {
+        // SQLite could replay an old log into a new file of the same name.
+        if (!MoveAside(now, QStringLiteral("gone, its -wal or -shm left behind")))
+            return false;
     }
-    if (checkFirst && QFileInfo::exists(Path) && !Check() && !MoveAside(now))
-        return false;
-    Database().setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!Database().open())
-        return Fail(QStringLiteral("cannot open ") + Path, Database().lastError().text());
-    Ready = Prepare();
+    QSqlDatabase db = Database();
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return Fail(QStringLiteral("cannot open ") + Path, db.lastError().text());
+    if (IsForeign()) {
+        db.close();
+        if (!MoveAside(now, QStringLiteral("of another kind")))
+            return false;
+        if (!db.open())
+            return Fail(QStringLiteral("cannot open ") + Path, db.lastError().text());
+    }
+    // A file SQLite could only open read-only is no open store: opening is tried again later.
+    Ready = Prepare() && Migrate();
     if (!Ready) {
-        Database().close();
+        db.close();
         return false;
     }
-    Insert.emplace(Database());
+    Insert.emplace(db);
     Insert->prepare(
         QStringLiteral("INSERT INTO readings(t, source, rate, code) VALUES(?, ?, ?, ?)"));
-    Oldest.emplace(Database());
+    Oldest.emplace(db);
     Oldest->prepare(QStringLiteral("SELECT min(t) FROM readings"));
-    Shrink.emplace(Database());
+    Shrink.emplace(db);
     Shrink->prepare(QStringLiteral("PRAGMA shrink_memory"));
     return true;
 }
 
+bool ReadingStore::OpenForReading() {
+    LastError.clear();
+    if (!QFileInfo::exists(Path))
+        return false;
+    QSqlDatabase db = QSqlDatabase::contains(Connection)
+                          ? Database()
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Connection);
+    // Without a -wal and a -shm no program writes the file: it is read as it lies, and SQLite
+    // makes neither of them.
+    const bool alone = !QFileInfo::exists(Path + "-wal") && !QFileInfo::exists(Path + "-shm");
+    db.setDatabaseName(alone ? QUrl::fromLocalFile(Path).toString(QUrl::FullyEncoded) +
+                                   QStringLiteral("?immutable=1")
+                             : Path);
+    db.setConnectOptions(alone ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI")
+                               : QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return Fail(QStringLiteral("cannot open ") + Path, db.lastError().text());
+    return true;
+}
+
+ReadingStore::Stamp ReadingStore::StampNow() const {
+    const QFileInfo file(Path);
+    const QFileInfo log(Path + "-wal");
+    return Stamp{file.size(), file.lastModified().toMSecsSinceEpoch(),
+                 log.exists() ? log.size() : -1, log.lastModified().toMSecsSinceEpoch()};
+}
+
 bool ReadingStore::Check() {
+    // A file that passed and has not changed since is not read through again.
+    const Stamp stamp = StampNow();
+    if (Checked == stamp)
+        return true;
     QSqlDatabase db = Database();
     // Read-only, so that a damaged file's write-ahead log is neither replayed nor removed.
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
         return !IsDamage(db.lastError());
+    bool whole = false;
+    {
+        QSqlQuery check(db);
+        if (!check.exec(QStringLiteral("PRAGMA quick_check")))
+            whole = !IsDamage(check.lastError());
+        else if (check.next() && check.value(0).toString() == u"ok")
+            Checked = stamp;
+    }
     // Open() opens the connection again, read-write, afterwards.
-    QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("PRAGMA quick_check")))
-        return !IsDamage(check.lastError());
-    return check.next() && check.value(0).toString() == u"ok";
+    db.close();
+    return whole || Checked == stamp;
 }
 
-bool ReadingStore::MoveAside(const QDateTime& now) {
+bool ReadingStore::IsForeign() {
+    // The tables of every version so far, with their columns.
+    static const std::pair<QString, QStringList> own[] = {
+        {QStringLiteral("readings"), {"t", "source", "rate", "code"}},
+        {QStringLiteral("candles"), {"t", "first", "high", "low", "last", "count"}},
+    };
+    QSqlQuery query(Database());
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return false;
+    const int version = query.value(0).toInt();
+    if (!query.exec(QStringLiteral("SELECT type, name FROM sqlite_master "
+                                   "WHERE name NOT LIKE 'sqlite!_%' ESCAPE '!'")))
+        return false;
+    QStringList tables;
+    while (query.next()) {
+        const QString name = query.value(1).toString();
+        tables.append(name);
+        // Before the version was kept, a file held nothing but the program's own.
+        if (version == 0 && name != u"readings_by_time" &&
+            std::none_of(std::begin(own), std::end(own),
+                         [&](const auto& table) { return table.first == name; }))
+            return true;
+    }
+    for (const auto& [table, columns] : own) {
+        if (!tables.contains(table)) {
+            if (version > 0)
+                return true;
+            continue;
+        }
+        QStringList found;
+        query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+        while (query.next())
+            found.append(query.value(1).toString());
+        if (found != columns)
+            return true;
+    }
+    return false;
+}
+
+bool ReadingStore::MoveAside(const QDateTime& now, const QString& why) {
     const QString base = FreeName(Path + QStringLiteral(".damaged-") +
                                       now.toString(QStringLiteral("yyyyMMdd-HHmmss")),
                                   [](const QString& name) { return QFileInfo::exists(name); });
-    for (const char* suffix : {"", "-wal", "-shm"}) {
+    // The logs first: a file moved without its log would get a new one beside the old log.
+    for (const char* suffix : {"-wal", "-shm", ""}) {
         if (QFileInfo::exists(Path + suffix) && !QFile::rename(Path + suffix, base + suffix))
             return Fail(QStringLiteral("cannot move the damaged ") + Path + suffix + " aside",
                         QStringLiteral("rename failed"));
     }
     MovedAsidePath = base;
+    MovedAsideReason = why;
+    Checked.reset();
     return true;
+}
+
+void ReadingStore::MakeLogsWritable() const {
+    // A read-only file leaves its -wal and -shm read-only too: once the file may be written
+    // again, so may they, or every later connection stays read-only.
+    const QFileInfo file(Path);
+    if (!file.isWritable())
+        return;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        QFile log(Path + suffix);
+        if (log.exists() && !QFileInfo(log).isWritable() && QFileInfo(log).ownerId() == getuid())
+            log.setPermissions(log.permissions() | QFile::WriteOwner);
+    }
 }
 
 bool ReadingStore::Prepare() {
     QSqlQuery query(Database());
     // WAL keeps every committed reading through a killed process; NORMAL spares an fsync per
-    // reading and still leaves the file whole after a power cut.
-    for (const char* statement : {
-             "PRAGMA journal_mode=WAL",
-             "PRAGMA synchronous=NORMAL",
-             "PRAGMA cache_size=-512",
-             "CREATE TABLE IF NOT EXISTS readings(t INTEGER NOT NULL, source INTEGER NOT NULL, "
-             "rate REAL, code INTEGER)",
-             // Covers the chart's questions: the lowest and highest rate of a time slice.
-             "CREATE INDEX IF NOT EXISTS readings_by_time ON readings(t, rate)",
-             "CREATE TABLE IF NOT EXISTS candles(t INTEGER PRIMARY KEY, first REAL NOT NULL, "
-             "high REAL NOT NULL, low REAL NOT NULL, last REAL NOT NULL, count INTEGER NOT NULL)",
-         }) {
+    // reading and still leaves the file whole after a power cut. After a large fold the log
+    // goes back to a megabyte.
+    for (const char* statement : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
+                                  "PRAGMA cache_size=-512", "PRAGMA journal_size_limit=1048576"}) {
         if (!query.exec(QString::fromLatin1(statement)))
             return Fail(QStringLiteral("cannot prepare ") + Path, query.lastError().text());
+    }
+    return true;
+}
+
+bool ReadingStore::Migrate() {
+    // Each step brings the file from the version before it to its own, in one transaction.
+    static const QList<QStringList> steps = {
+        {
+            QStringLiteral("CREATE TABLE IF NOT EXISTS readings(t INTEGER NOT NULL, "
+                           "source INTEGER NOT NULL, rate REAL, code INTEGER)"),
+            // Covers the chart's questions: the lowest and highest rate of a time slice.
+            QStringLiteral("CREATE INDEX IF NOT EXISTS readings_by_time ON readings(t, rate)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS candles(t INTEGER PRIMARY KEY, "
+                           "first REAL NOT NULL, high REAL NOT NULL, low REAL NOT NULL, "
+                           "last REAL NOT NULL, count INTEGER NOT NULL)"),
+        },
+    };
+    static_assert(LayoutVersion == 1);
+    QSqlDatabase db = Database();
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return Fail(QStringLiteral("cannot read ") + Path, query.lastError().text());
+    const int version = query.value(0).toInt();
+    query.finish();
+    if (!db.transaction())
+        return Fail(QStringLiteral("cannot write ") + Path, db.lastError().text());
+    QStringList statements;
+    for (int step = version; step < steps.size(); ++step)
+        statements += steps.at(step);
+    // Written even when nothing changes: a file SQLite opened read-only fails here.
+    statements += QStringLiteral("PRAGMA user_version=%1").arg(std::max(version, LayoutVersion));
+    for (const QString& statement : statements) {
+        if (!query.exec(statement)) {
+            const QString error = query.lastError().text();
+            db.rollback();
+            return Fail(QStringLiteral("cannot write ") + Path, error);
+        }
+    }
+    if (!db.commit()) {
+        const QString error = db.lastError().text();
+        db.rollback();
+        return Fail(QStringLiteral("cannot write ") + Path, error);
     }
     return true;
 }

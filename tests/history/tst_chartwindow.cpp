@@ -110,8 +110,11 @@ private slots:
     // The button writes the range shown, on the history's thread; a failure is told.
     void exportsTheRangeShown() {
         HistoryService history(Dir.filePath("export.sqlite"), Clock);
+        QSignalSpy kept(&history, &HistoryService::Kept);
+        history.Start();
         history.Keep(Good(Now - 400LL * 24 * 3600 * 1000, 0.9));
         history.Keep(Good(Now - 60000, 0.91));
+        QTRY_COMPARE(kept.size(), 2);
         ChartWindow window(history, Dir.filePath("export.ini"));
         window.SetRange(ChartRange::Year);
         QString told;

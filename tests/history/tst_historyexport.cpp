@@ -1,10 +1,13 @@
 #include "historytest.h"
 
 #include "history/historyexport.h"
+#include "history/historyservice.h"
 #include "history/readingstore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -106,11 +109,61 @@ private slots:
         QCOMPARE(Read(path).count("\r\n"), 5001);
         QCOMPARE(ExportHistoryCommand(dir.filePath("h.sqlite"), dir.filePath("none/out.csv")), 1);
     }
+
+    // The command reads the history as it lies and makes nothing: no data folder, an empty
+    // one, a file that no program has open (no -wal, no -shm).
+    void theCommandMakesNothing() {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("out.csv");
+        const QString history = dir.filePath("history.sqlite");
+        QCOMPARE(ExportHistoryCommand(dir.filePath("none/history.sqlite"), csv), 0);
+        QCOMPARE(Read(csv), CsvHeader());
+        QCOMPARE(ExportHistoryCommand(history, csv), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"out.csv"});
+        {
+            ReadingStore store(history, "closed");
+            QVERIFY(store.Open(QDateTime::fromMSecsSinceEpoch(Summer)));
+            QVERIFY(store.Append({Good(Winter, 0.9)}));
+        }
+        QCOMPARE(ExportHistoryCommand(history, csv), 0);
+        QCOMPARE(Read(csv), CsvHeader() + CsvRow(Good(Winter, 0.9)));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{"history.sqlite", "out.csv"}));
+    }
+
+    // A reading's write never waits behind an export: the export has a thread and a
+    // connection of its own.
+    void aReadingPassesAnExport() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("h.sqlite");
+        {
+            ReadingStore store(path, "many");
+            QVERIFY(store.Open(QDateTime::fromMSecsSinceEpoch(Summer)));
+            QList<StoredReading> many;
+            for (int i = 0; i < 50000; ++i)
+                many.append(Good(Summer + i * 1000, 0.9));
+            QVERIFY(store.Append(many));
+        }
+        HistoryService history(path, [] { return QDateTime::fromMSecsSinceEpoch(Summer); });
+        QSignalSpy kept(&history, &HistoryService::Kept);
+        QSignalSpy exported(&history, &HistoryService::Exported);
+        QSignalSpy progress(&history, &HistoryService::ExportProgress);
+        history.Start();
+        history.Export(dir.filePath("out.csv"), std::nullopt);
+        history.Keep(Good(Summer, 0.91));
+        QVERIFY(kept.wait(20000));
+        QCOMPARE(exported.size(), 0);
+        QVERIFY(exported.wait(20000));
+        QVERIFY(exported.first().first().value<ExportResult>().Ok);
+        QCOMPARE(progress.last().first().toInt(), 100);
+    }
 };
 
 int main(int argc, char** argv) {
     qputenv("TZ", "Europe/Amsterdam");
     tzset();
+    QCoreApplication app(argc, argv);
     TestHistoryExport test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <unistd.h>
 
 // The built program keeps its readings from the demo pages, exports them beside itself, opens
 // its chart for a second start; and a history survives being killed at any moment.
@@ -74,6 +75,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Mapped(program.processId(), "libQt6Charts"), 20000);
         program.terminate();
         QVERIFY(program.waitForFinished(10000));
+    }
+
+    // Readings kept while the file cannot be written wait, and are written once it can: the
+    // read-only connection SQLite gave is not kept, nor the -shm it left read-only. Mode bits
+    // bind no root: as root, the writer runs as nobody.
+    void aReadOnlyFileResumes() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("history.sqlite");
+        QStringList command{QZRATE_WRITER, "--read-only", path};
+        if (geteuid() == 0) {
+            QCOMPARE(::chown(QFile::encodeName(dir.path()).constData(), 65534, 65534), 0);
+            command = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+            command.prepend("setpriv");
+        }
+        QProcess writer;
+        writer.setProcessChannelMode(QProcess::ForwardedChannels);
+        writer.start(command.takeFirst(), command);
+        QVERIFY(writer.waitForFinished(20000));
+        QCOMPARE(writer.exitCode(), 0);
+        ReadingStore store(path, "read-only");
+        QVERIFY(store.Open(QDateTime(QDate(2026, 3, 10), QTime(12, 0))));
+        QCOMPARE(store.ReadingCount(), 3);
     }
 
     // Killed at any moment, the writer loses the reading it was handing over at most, and the

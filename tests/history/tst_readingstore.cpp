@@ -1,6 +1,7 @@
 #include "historytest.h"
 
 #include "history/candlefolder.h"
+#include "history/historyservice.h"
 #include "history/historyworker.h"
 #include "history/pendingreadings.h"
 #include "history/readingstore.h"
@@ -148,34 +149,25 @@ private slots:
         QCOMPARE(store.CandleCount(), 1);
     }
 
-    // A whole SQLite file of another kind is no damage: it stays, and the store says why it
-    // cannot use it.
-    void foreignFileStays() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("h.sqlite");
-        {
-            ReadingStore other(path, "other");
-            QVERIFY(other.Open(Now));
-            QSqlQuery(QStringLiteral("DROP TABLE readings"), other.Database());
-            QSqlQuery(QStringLiteral("CREATE TABLE readings(x)"), other.Database());
-        }
-        ReadingStore store(path, "foreign");
-        QVERIFY(!store.Open(Now));
-        QVERIFY(store.Error().startsWith("cannot prepare"));
-        QVERIFY(store.MovedAside().isEmpty());
-        QVERIFY(!store.Append({Good(1, 0.9)}));
-        QVERIFY(store.Error().startsWith("not open"));
-        QCOMPARE(store.FoldSome(Now.toMSecsSinceEpoch()), -1);
-    }
-
+    // A file the store cannot use is moved aside, never deleted, its -wal and -shm with it: a
+    // damaged file, one of another layout, and a -wal and -shm left without their file (SQLite
+    // could replay the old log into a new file). A history of its own from before the layout's
+    // version was kept stays.
     void damagedFileMovedAside_data() {
         QTest::addColumn<QString>("damage");
-        QTest::newRow("not SQLite") << "text";
-        QTest::newRow("cut off") << "cut";
-        QTest::newRow("fails the quick check") << "scribbled";
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("not SQLite") << "text" << true;
+        QTest::newRow("cut off") << "cut" << true;
+        QTest::newRow("fails the quick check") << "scribbled" << true;
+        QTest::newRow("readings of two columns") << "CREATE TABLE readings(t, rate)" << true;
+        QTest::newRow("readings of another kind") << "CREATE TABLE readings(x)" << true;
+        QTest::newRow("a table of another program") << "CREATE TABLE notes(x)" << true;
+        QTest::newRow("a -wal and -shm without their file") << "gone" << true;
+        QTest::newRow("its own, before the version") << "PRAGMA user_version=0" << false;
     }
     void damagedFileMovedAside() {
         QFETCH(QString, damage);
+        QFETCH(bool, moved);
         QTemporaryDir dir;
         const QString path = dir.filePath("history.sqlite");
         {
@@ -185,7 +177,14 @@ private slots:
             for (int i = 0; i < 3000; ++i)
                 many.append(Good(i * 5000, 0.9 + i % 50 * 0.0001));
             QVERIFY(store.Append(many));
-            QSqlQuery(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), store.Database());
+            QSqlQuery query(store.Database());
+            if (damage.startsWith("CREATE TABLE readings"))
+                QVERIFY(query.exec("DROP TABLE readings"));
+            if (damage.contains(' ')) {
+                QVERIFY(query.exec(damage));
+                QVERIFY(query.exec("PRAGMA user_version=0"));
+            }
+            QVERIFY(query.exec("PRAGMA wal_checkpoint(TRUNCATE)"));
         }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadWrite));
@@ -194,7 +193,7 @@ private slots:
             file.write("time,rate\n12:00,0.9230\n");
         } else if (damage == u"cut") {
             file.resize(file.size() / 2);
-        } else {
+        } else if (damage == u"scribbled") {
             file.seek(file.size() / 2);
             file.write(QByteArray(3000, '\x5a'));
         }
@@ -204,10 +203,16 @@ private slots:
             return file.readAll();
         }();
         file.close();
-        for (const char* suffix : {"-wal", "-shm"}) {
-            QFile side(path + suffix);
-            QVERIFY(side.open(QIODevice::WriteOnly));
-            side.write(suffix);
+        if (damage == u"gone")
+            QVERIFY(file.remove());
+        // Beside a damaged file, a log of its own; a file SQLite can read keeps its logs in order.
+        const bool logs = !damage.contains(' ');
+        if (logs) {
+            for (const char* suffix : {"-wal", "-shm"}) {
+                QFile side(path + suffix);
+                QVERIFY(side.open(QIODevice::WriteOnly));
+                side.write(suffix);
+            }
         }
         // That name is taken already: the next one is used.
         const QString taken = path + ".damaged-20260615-140700";
@@ -216,16 +221,59 @@ private slots:
         ReadingStore store(path, "damage");
         QVERIFY2(store.Open(Now.toTimeZone(QTimeZone("Europe/Amsterdam"))),
                  qPrintable(store.Error()));
-        QCOMPARE(store.MovedAside(), taken + "-2");
-        QFile moved(taken + "-2");
-        QVERIFY(moved.open(QIODevice::ReadOnly));
-        QCOMPARE(moved.readAll(), damaged);
+        QCOMPARE(store.MovedAside(), moved ? taken + "-2" : QString());
+        QFile aside(taken + "-2");
+        QCOMPARE(aside.open(QIODevice::ReadOnly), moved && damage != u"gone");
+        QCOMPARE(aside.readAll(), aside.isOpen() ? damaged : QByteArray());
         QFile wal(taken + "-2-wal");
-        QVERIFY(wal.open(QIODevice::ReadOnly));
-        QCOMPARE(wal.readAll(), QByteArray("-wal"));
-        QVERIFY(QFileInfo::exists(taken + "-2-shm"));
-        QVERIFY(store.Append({Good(1, 0.92)}));
-        QCOMPARE(store.ReadingCount(), 1);
+        QCOMPARE(wal.open(QIODevice::ReadOnly), logs);
+        QCOMPARE(wal.readAll(), logs ? QByteArray("-wal") : QByteArray());
+        QCOMPARE(QFileInfo::exists(taken + "-2-shm"), logs);
+        QVERIFY(store.Append({Good(-1, 0.92)}));
+        QCOMPARE(store.ReadingCount(), moved ? 1 : 3001);
+        QSqlQuery version("PRAGMA user_version", store.Database());
+        QVERIFY(version.next());
+        QCOMPARE(version.value(0).toInt(), ReadingStore::LayoutVersion);
+    }
+
+    // Folding deletes raw readings for good: a clock set 40 days ahead for a while folds
+    // nothing; a machine that was off for 40 days, its clock right, folds once its clock has
+    // kept in step for an hour.
+    void foldWaitsForASteadyClock() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("h.sqlite");
+        constexpr qint64 Day = 24 * 3600 * 1000;
+        qint64 wall = Now.toMSecsSinceEpoch();
+        qint64 ticks = 0;
+        const auto clock = [&] { return QDateTime::fromMSecsSinceEpoch(wall); };
+        const auto counts = [&] {
+            ReadingStore store(path, "counts");
+            return store.Open(Now) ? std::pair{store.ReadingCount(), store.CandleCount()}
+                                   : std::pair{qint64(-1), qint64(-1)};
+        };
+        {
+            HistoryWorker worker(path, clock, [&] { return ticks; });
+            worker.Open();
+            wall += HistoryWorker::SettleMs;
+            ticks += HistoryWorker::SettleMs;
+            worker.Keep(Good(wall - 7 * Day, 0.91));
+            worker.Keep(Good(wall, 0.92));
+            wall += 40 * Day;
+            ticks += 11000;
+            worker.Keep(Good(wall, 0.93));
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(counts(), std::pair(qint64(3), qint64(0)));
+        wall -= HistoryWorker::SettleMs;
+        ticks = 0;
+        HistoryWorker worker(path, clock, [&] { return ticks; });
+        worker.Open();
+        worker.Keep(Good(wall, 0.94));
+        QCOMPARE(counts(), std::pair(qint64(4), qint64(0)));
+        wall += HistoryWorker::SettleMs;
+        ticks += HistoryWorker::SettleMs;
+        worker.Keep(Good(wall, 0.95));
+        QTRY_COMPARE(counts(), std::pair(qint64(3), qint64(2)));
     }
 
     // A folder that cannot hold the file: readings wait in memory, with one line when writing
@@ -276,6 +324,20 @@ private slots:
         ReadingStore store(path, "check");
         QVERIFY(store.Open(Now));
         QCOMPARE(store.ReadingCount(), 41);
+    }
+
+    // The program ends: every reading on its way to the history's thread is still written.
+    void readingsOnTheirWayAtTheEnd() {
+        QTemporaryDir dir;
+        {
+            HistoryService history(dir.filePath("h.sqlite"), [this] { return Now; });
+            history.Start();
+            for (int i = 0; i < 200; ++i)
+                history.Keep(Good(i, 0.9));
+        }
+        ReadingStore store(dir.filePath("h.sqlite"), "end");
+        QVERIFY(store.Open(Now));
+        QCOMPARE(store.ReadingCount(), 200);
     }
 
     void memoryKeepsTheNewest() {
