@@ -2,6 +2,7 @@
 #include "server/ratefeed.h"
 #include "server/ratepageserver.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -97,6 +98,7 @@ private slots:
         ReadingStore store(path, "read-only");
         QVERIFY(store.Open(QDateTime(QDate(2026, 3, 10), QTime(12, 0))));
         QCOMPARE(store.ReadingCount(), 3);
+        QCOMPARE(QDir(dir.path()).entryList({"*damaged*"}), QStringList());
     }
 
     // Killed at any moment, the writer loses the reading it was handing over at most, and the
