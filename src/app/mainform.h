@@ -12,7 +12,7 @@
 #include "settings/settingsstore.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -110,6 +110,8 @@ public:
     // primary screen when none is there).
     std::function<QDateTime()> Clock;
     std::function<QRect(const QPoint&)> ScreenGeometry;
+    // A monotonic clock in ms, for the readings on the system bus's signals.
+    std::function<qint64()> Uptime = [] { return QDeadlineTimer::current().deadline(); };
     // Plays a sweep without waiting for it; tests record the sweeps instead.
     std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
@@ -235,6 +237,4 @@ private:
     QPoint PressAt;
     QRect PressSpot;
     PromptReadings Prompt;
-    // A monotonic clock for the readings on the network's return.
-    QElapsedTimer Uptime;
 };
