@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 #include "app/windows.h"
 #include "privatepulse.h"
+#include "privatex.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
 #include "settings/settingsstore.h"
@@ -17,30 +18,6 @@
 #include <memory>
 
 namespace {
-
-// An X server of the test's own; DISPLAY names it once it runs.
-class PrivateX {
-public:
-    ~PrivateX() {
-        Server.terminate();
-        Server.waitForFinished(5000);
-    }
-    bool Start() {
-        // Xvfb picks a free display and writes its number on the given descriptor.
-        Server.start("Xvfb",
-                     {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-        QByteArray number;
-        while (Server.waitForReadyRead(10000) && !(number += Server.readAll()).contains('\n')) {
-        }
-        if (!number.contains('\n'))
-            return false;
-        qputenv("DISPLAY", ":" + number.trimmed());
-        return true;
-    }
-
-private:
-    QProcess Server;
-};
 
 constexpr int Rate = 44100;
 constexpr int Loud = 2000;
@@ -165,15 +142,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    PrivateX x;
-    if (!x.Start()) {
-        qCritical("Xvfb cannot start here");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    TestSilencedAlarm test;
-    return QTest::qExec(&test, argc, argv);
+    return ExecOnPrivateX<TestSilencedAlarm>(argc, argv, false);
 }
 
 #include "tst_silencedalarm.moc"
