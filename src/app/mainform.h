@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -98,8 +99,9 @@ public:
     void ButtonInfoClick();
     // Shows the information box modally.
     void OverqzRateClick();
-    // X and Y are in the coordinates of the control that got the event.
-    void FormMouseDown(Qt::MouseButton button, int X, int Y);
+    // X and Y are in the coordinates of the control that got the event, onScreen the press on
+    // the screen.
+    void FormMouseDown(Qt::MouseButton button, int X, int Y, const QPoint& onScreen);
     void FormMouseMove(int X, int Y);
     void FormMouseUp();
 
@@ -225,7 +227,7 @@ private:
     // Where a download tick would read, and no reading runs.
     bool PromptReadingFree() const;
     void ReadPromptly(const char* why);
-    // Where the alarm arrows lie on the screen, whether one shows or not.
+    // Where the alarm arrows lie in the window, whether one shows or not.
     QRect ArrowSpot() const;
     void ShowSilence();
 
@@ -233,8 +235,11 @@ private:
     QImage DeltaImage;
     // A timer tick shows the hourglass until its reading is done.
     bool WaitCursorShown = false;
-    // The last left-button press in screen coordinates, and the arrows' spot then.
+    // The last press on the screen and in the window, and the arrows' spot then.
     QPoint PressAt;
+    QPoint PressInWindow;
     QRect PressSpot;
     PromptReadings Prompt;
+    // Where the window was on the screen when it closed.
+    std::optional<QRect> PlaceAtClose;
 };
