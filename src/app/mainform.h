@@ -174,6 +174,9 @@ public:
     QToolButton* ButtonMin;
     QToolButton* ButtonCheck;
     QToolButton* ButtonMax;
+    // Over the arrows while the alarm sounds or is silenced, steady while they blink: it shows
+    // their tooltip and hand cursor, which a button that hides every 300 ms cannot.
+    QWidget* AlarmSpot;
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;

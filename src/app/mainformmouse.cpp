@@ -14,6 +14,11 @@
 // Dragging the window from any control, and the right-click menu.
 
 void TMainForm::RouteMouseEvents() {
+    AlarmSpot = new QWidget(ButtonMax->parentWidget());
+    AlarmSpot->setCursor(Qt::PointingHandCursor);
+    AlarmSpot->hide();
+    // A widget on the desktop is seldom the active window; its tooltips show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     installEventFilter(this);
     for (QWidget* child : findChildren<QWidget*>()) {
         if (qobject_cast<QMenu*>(child))
