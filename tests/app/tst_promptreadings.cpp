@@ -56,9 +56,6 @@ void TestPromptReadings::readings_data() {
     QTest::newRow("the network back within a second of a wake")
         << "fail wake@0 net:20@1 net:70@999 net:70@1000"
         << ".R..R" << false;
-    QTest::newRow("a wake within a second of the network back")
-        << "fail net:20@0 net:70@100 wake@1099 wake@1100"
-        << "..R.R" << false;
     QTest::newRow("the waited-for network within a second")
         << "fail net:70@0 net:20@1 wake@2 net:70@999"
         << ".R..." << false;
