@@ -13,7 +13,7 @@ packages=(
   python3 python3-dbus gdb
   iputils-ping xdg-utils
   qt6-svg-dev qt6-wayland weston dbus desktop-file-utils appstream dpkg-dev file fakeroot
-  xvfb xauth imagemagick libxcb1-dev
+  xvfb xauth imagemagick libxcb1-dev openbox xdotool x11-utils
   clang libclang-rt-14-dev llvm-14
   faketime
 )

@@ -32,7 +32,8 @@ QString AlarmSilence::ToolTip() const {
     return QString();
 }
 
-bool IsArrowClick(const QRect& spot, const QPoint& press, const QPoint& release) {
-    const QPoint moved = release - press;
-    return spot.contains(press) && QPoint::dotProduct(moved, moved) <= 4 * 4;
+bool IsArrowClick(const QRect& spot, const QPoint& pressInWindow, const QPoint& pressOnScreen,
+                  const QPoint& releaseOnScreen) {
+    const QPoint moved = releaseOnScreen - pressOnScreen;
+    return spot.contains(pressInWindow) && QPoint::dotProduct(moved, moved) <= 4 * 4;
 }

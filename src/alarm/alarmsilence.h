@@ -31,7 +31,8 @@ private:
     bool Silence = false;
 };
 
-// A left-button press on the arrow's spot and its release at most 4 pixels away, both in screen
-// coordinates, since the window may move under the mouse in between. The spot is taken at the
-// press.
-bool IsArrowClick(const QRect& spot, const QPoint& press, const QPoint& release);
+// A left-button press on the arrow's spot, both in the window's coordinates, and its release at
+// most 4 pixels away on the screen, since the window may move under the mouse in between. The
+// spot is taken at the press.
+bool IsArrowClick(const QRect& spot, const QPoint& pressInWindow, const QPoint& pressOnScreen,
+                  const QPoint& releaseOnScreen);

@@ -372,8 +372,10 @@ void TMainForm::ReadingFinished(const QString& prefix) {
 }
 
 void TMainForm::ShowMessage(const QString& line) {
-    if (MessageForm)
-        MessageForm->ShowTimed(y(), x(), height(), width(), line, QString(), 5000);
+    if (MessageForm) {
+        const QRect place = FrameOnScreen(*this);
+        MessageForm->ShowTimed(place.top(), place.left(), height(), width(), line, QString(), 5000);
+    }
 }
 
 void TMainForm::ColourRateLabels() {
@@ -480,7 +482,7 @@ void TMainForm::AfsluitenClick() {
 }
 
 void TMainForm::ButtonInfoClick() {
-    InfoPopup->popup(QPoint(x() + ButtonInfo->x() + 30, y() + ButtonInfo->y() + 20));
+    InfoPopup->popup(FrameOnScreen(*this).topLeft() + ButtonInfo->pos() + QPoint(30, 20));
 }
 
 void TMainForm::OverqzRateClick() {
@@ -489,8 +491,11 @@ void TMainForm::OverqzRateClick() {
 }
 void TMainForm::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    if (event->isAccepted())
+    if (event->isAccepted()) {
+        // While it is still on the screen: a closed window has no place there.
+        PlaceAtClose = FrameOnScreen(*this);
         emit Closed();
+    }
 }
 
 void TMainForm::FormDestroy() {
@@ -499,8 +504,9 @@ void TMainForm::FormDestroy() {
         return;
     // Nothing may escape a destructor; a store that cannot be written loses the position.
     try {
-        Store.WriteInteger(QStringLiteral("MainTop"), y());
-        Store.WriteInteger(QStringLiteral("MainLeft"), x());
+        const QRect place = PlaceAtClose.value_or(FrameOnScreen(*this));
+        Store.WriteInteger(QStringLiteral("MainTop"), place.top());
+        Store.WriteInteger(QStringLiteral("MainLeft"), place.left());
     } catch (const std::exception& error) {
         qCWarning(lcApp) << "window position not stored:" << error.what();
     }

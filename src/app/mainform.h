@@ -12,13 +12,14 @@
 #include "settings/settingsstore.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -98,8 +99,9 @@ public:
     void ButtonInfoClick();
     // Shows the information box modally.
     void OverqzRateClick();
-    // X and Y are in the coordinates of the control that got the event.
-    void FormMouseDown(Qt::MouseButton button, int X, int Y);
+    // X and Y are in the coordinates of the control that got the event, onScreen the press on
+    // the screen.
+    void FormMouseDown(Qt::MouseButton button, int X, int Y, const QPoint& onScreen);
     void FormMouseMove(int X, int Y);
     void FormMouseUp();
 
@@ -110,6 +112,8 @@ public:
     // primary screen when none is there).
     std::function<QDateTime()> Clock;
     std::function<QRect(const QPoint&)> ScreenGeometry;
+    // A monotonic clock in ms, for the readings on the system bus's signals.
+    std::function<qint64()> Uptime = [] { return QDeadlineTimer::current().deadline(); };
     // Plays a sweep without waiting for it; tests record the sweeps instead.
     std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
@@ -170,6 +174,9 @@ public:
     QToolButton* ButtonMin;
     QToolButton* ButtonCheck;
     QToolButton* ButtonMax;
+    // Over the arrows while the alarm sounds or is silenced, steady while they blink: it shows
+    // their tooltip and hand cursor, which a button that hides every 300 ms cannot.
+    QWidget* AlarmSpot;
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;
@@ -223,7 +230,7 @@ private:
     // Where a download tick would read, and no reading runs.
     bool PromptReadingFree() const;
     void ReadPromptly(const char* why);
-    // Where the alarm arrows lie on the screen, whether one shows or not.
+    // Where the alarm arrows lie in the window, whether one shows or not.
     QRect ArrowSpot() const;
     void ShowSilence();
 
@@ -231,10 +238,11 @@ private:
     QImage DeltaImage;
     // A timer tick shows the hourglass until its reading is done.
     bool WaitCursorShown = false;
-    // The last left-button press in screen coordinates, and the arrows' spot then.
+    // The last press on the screen and in the window, and the arrows' spot then.
     QPoint PressAt;
+    QPoint PressInWindow;
     QRect PressSpot;
     PromptReadings Prompt;
-    // A monotonic clock for the readings on the network's return.
-    QElapsedTimer Uptime;
+    // Where the window was on the screen when it closed.
+    std::optional<QRect> PlaceAtClose;
 };

@@ -10,6 +10,7 @@
 #include "settings/optionsform.h"
 #include "sources/ratereading.h"
 #include "support/texthelpers.h"
+#include "widgets/glyphs.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -123,9 +124,12 @@ void TMainForm::SilenceAlarm() {
 }
 
 void TMainForm::ShowSilence() {
-    // The arrows keep blinking: the rate is still outside the band.
-    ButtonMax->setToolTip(Silence.ToolTip());
-    ButtonMin->setToolTip(Silence.ToolTip());
+    // The arrows keep blinking, struck through while silenced: the rate is still outside the band.
+    ButtonMax->setIcon(Silence.Silenced() ? AlarmHighSilencedGlyph() : AlarmHighGlyph());
+    ButtonMin->setIcon(Silence.Silenced() ? AlarmLowSilencedGlyph() : AlarmLowGlyph());
+    AlarmSpot->setToolTip(Silence.ToolTip());
+    AlarmSpot->setGeometry(ButtonMax->geometry());
+    AlarmSpot->setVisible(!Silence.ToolTip().isEmpty());
 }
 
 void TMainForm::SetAlarmDisplay(bool on) {

@@ -9,7 +9,6 @@
 void TMainForm::WatchSystemBus(const SystemBus& bus) {
     WakeWait.setSingleShot(true);
     WakeWait.setInterval(PromptReadings::WakeWaitMs);
-    Uptime.start();
     connect(&WakeWait, &QTimer::timeout, this, &TMainForm::WakeWaitTimer);
     connect(&bus, &SystemBus::Woke, this, &TMainForm::Woke);
     connect(&bus, &SystemBus::NetworkState, this, &TMainForm::NetworkState);
@@ -22,14 +21,14 @@ bool TMainForm::PromptReadingFree() const {
 }
 
 void TMainForm::Woke() {
-    if (Prompt.Woke(PromptReadingFree()))
+    if (Prompt.Woke(PromptReadingFree(), Uptime()))
         ReadPromptly("the machine woke");
     else if (Prompt.Waiting() && !WakeWait.isActive())
         WakeWait.start();
 }
 
 void TMainForm::NetworkState(uint state, bool changed) {
-    const bool read = Prompt.NetworkState(state, changed, PromptReadingFree(), Uptime.elapsed());
+    const bool read = Prompt.NetworkState(state, changed, PromptReadingFree(), Uptime());
     if (!Prompt.Waiting())
         WakeWait.stop();
     if (read)
@@ -37,7 +36,7 @@ void TMainForm::NetworkState(uint state, bool changed) {
 }
 
 void TMainForm::WakeWaitTimer() {
-    if (Prompt.WaitOver(PromptReadingFree()))
+    if (Prompt.WaitOver(PromptReadingFree(), Uptime()))
         ReadPromptly("the machine woke; no full connectivity within 30 s");
 }
 

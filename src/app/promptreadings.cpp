@@ -2,14 +2,14 @@
 
 #include <utility>
 
-bool PromptReadings::Woke(bool free) {
+bool PromptReadings::Woke(bool free, qint64 nowMs) {
     if (!free)
         return false;
     if (State && *State < FullConnectivity) {
         WakeWaiting = true;
         return false;
     }
-    return true;
+    return GapPassed(nowMs);
 }
 
 bool PromptReadings::NetworkState(uint state, bool changed, bool free, qint64 nowMs) {
@@ -17,15 +17,24 @@ bool PromptReadings::NetworkState(uint state, bool changed, bool free, qint64 no
     if (state < FullConnectivity)
         return false;
     if (std::exchange(WakeWaiting, false))
-        return free;
+        return free && GapPassed(nowMs);
     if (!changed || !free || !NoConnection)
         return false;
     if (LastNetworkBackMs && nowMs - *LastNetworkBackMs < NetworkBackGapMs)
+        return false;
+    if (!GapPassed(nowMs))
         return false;
     LastNetworkBackMs = nowMs;
     return true;
 }
 
-bool PromptReadings::WaitOver(bool free) {
-    return std::exchange(WakeWaiting, false) && free;
+bool PromptReadings::WaitOver(bool free, qint64 nowMs) {
+    return std::exchange(WakeWaiting, false) && free && GapPassed(nowMs);
+}
+
+bool PromptReadings::GapPassed(qint64 nowMs) {
+    if (LastPromptMs && nowMs - *LastPromptMs < PromptGapMs)
+        return false;
+    LastPromptMs = nowMs;
+    return true;
 }

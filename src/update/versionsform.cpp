@@ -1,5 +1,6 @@
 #include "update/versionsform.h"
 
+#include "platform/screens.h"
 #include "settings/programidentity.h"
 #include "support/serviceconfig.h"
 #include "support/systeminfo.h"
@@ -114,7 +115,7 @@ void TVersionsForm::FormShow() {
     setWindowTitle(ProductName + QStringLiteral(" - Update"));
     // The first showing of a run centres on the main window, whoever asked for it.
     if (!ShownBefore && MainWindow)
-        move(CentredOver(MainWindow->frameGeometry(), frameGeometry().size()));
+        move(CentredOver(FrameOnScreen(*MainWindow), frameGeometry().size()));
     ShownBefore = true;
 }
 

@@ -13,6 +13,7 @@ const QColor DarkRed(150, 0, 0);
 const QColor Yellow(255, 221, 0);
 const QColor Amber(190, 140, 0);
 const QColor Green(0, 160, 0);
+const QColor Slate(40, 40, 48);
 
 // Turns a design colour into the colour painted: itself, or a light grey of the same brightness
 // for the disabled form.
@@ -77,6 +78,25 @@ void DrawAlarmHigh(QPainter& p, const Ink& ink) {
     DrawArrowAndBar(p, ink, 3.8, 15.2, 0.4);
 }
 
+// A stroke across the arrow, on a light edge so it reads over the red: the alarm is silenced.
+void StrikeThrough(QPainter& p, const Ink& ink) {
+    const QLineF stroke(2.2, 2.2, 13.8, 13.8);
+    p.setPen(QPen(ink(Qt::white), 3.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(stroke);
+    p.setPen(QPen(ink(Slate), 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(stroke);
+}
+
+void DrawAlarmLowSilenced(QPainter& p, const Ink& ink) {
+    DrawAlarmLow(p, ink);
+    StrikeThrough(p, ink);
+}
+
+void DrawAlarmHighSilenced(QPainter& p, const Ink& ink) {
+    DrawAlarmHigh(p, ink);
+    StrikeThrough(p, ink);
+}
+
 void DrawAlarmOk(QPainter& p, const Ink& ink) {
     QPainterPath check;
     check.moveTo(2.5, 8.5);
@@ -136,4 +156,12 @@ QIcon AlarmOkGlyph() {
 
 QIcon AlarmHighGlyph() {
     return QIcon(new GlyphEngine(DrawAlarmHigh));
+}
+
+QIcon AlarmLowSilencedGlyph() {
+    return QIcon(new GlyphEngine(DrawAlarmLowSilenced));
+}
+
+QIcon AlarmHighSilencedGlyph() {
+    return QIcon(new GlyphEngine(DrawAlarmHighSilenced));
 }

@@ -172,7 +172,7 @@ void TestAlarm::arrowClick_data() {
     QTest::addColumn<QPoint>("press");
     QTest::addColumn<QPoint>("release");
     QTest::addColumn<bool>("click");
-    // The spot at 100, 200, 22 x 24.
+    // The spot at 100, 200, 22 x 24; the points in the window's coordinates.
     QTest::newRow("in place") << QPoint(110, 210) << QPoint(110, 210) << true;
     QTest::newRow("top-left pixel") << QPoint(100, 200) << QPoint(100, 200) << true;
     QTest::newRow("bottom-right pixel") << QPoint(121, 223) << QPoint(121, 223) << true;
@@ -191,7 +191,9 @@ void TestAlarm::arrowClick() {
     QFETCH(QPoint, press);
     QFETCH(QPoint, release);
     QFETCH(bool, click);
-    QCOMPARE(IsArrowClick(QRect(100, 200, 22, 24), press, release), click);
+    // The window elsewhere on the screen: the spot is in the window's coordinates.
+    const QPoint window(456, 123);
+    QCOMPARE(IsArrowClick(QRect(100, 200, 22, 24), press, window + press, window + release), click);
 }
 
 QTEST_APPLESS_MAIN(TestAlarm)

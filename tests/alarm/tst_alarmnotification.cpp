@@ -134,7 +134,7 @@ void TestAlarmNotification::theActionSilencesTheNotificationShown() {
     QVERIFY(silenced.wait());
     QCOMPARE(silenced.count(), 1);
     QVERIFY(Main->Silence.Silenced());
-    QCOMPARE(Main->ButtonMax->toolTip(), QStringLiteral("Alarm stil"));
+    QCOMPARE(Main->AlarmSpot->toolTip(), QStringLiteral("Alarm stil"));
     QTRY_COMPARE(Service->Closed, QList<uint>{41});
     Main->CheckAlarm(0.8600);
     QCOMPARE(Sweeps, QList<Sweep>{Sweep::Rising});

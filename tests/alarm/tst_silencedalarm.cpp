@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 #include "app/windows.h"
 #include "privatepulse.h"
+#include "privatex.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
 #include "settings/settingsstore.h"
@@ -13,34 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <memory>
 
 namespace {
-
-// An X server of the test's own; DISPLAY names it once it runs.
-class PrivateX {
-public:
-    ~PrivateX() {
-        Server.terminate();
-        Server.waitForFinished(5000);
-    }
-    bool Start() {
-        // Xvfb picks a free display and writes its number on the given descriptor.
-        Server.start("Xvfb",
-                     {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-        QByteArray number;
-        while (Server.waitForReadyRead(10000) && !(number += Server.readAll()).contains('\n')) {
-        }
-        if (!number.contains('\n'))
-            return false;
-        qputenv("DISPLAY", ":" + number.trimmed());
-        return true;
-    }
-
-private:
-    QProcess Server;
-};
 
 constexpr int Rate = 44100;
 constexpr int Loud = 2000;
@@ -118,7 +96,7 @@ private slots:
         Recorder->Clear();
         Read();
         QVERIFY(WaitInLoop([this] { return LoudFrom(0) >= 0; }, 10000));
-        QCOMPARE(Main->ButtonMax->toolTip(),
+        QCOMPARE(Main->AlarmSpot->toolTip(),
                  QStringLiteral("Klik om het geluid van het alarm uit te zetten"));
 
         // A right click there opens the menu and a drag from there moves the window: neither
@@ -143,7 +121,14 @@ private slots:
         QTest::mouseClick(Main->windowHandle(), Qt::LeftButton, {}, Arrow());
         const qsizetype released = Recorder->Count();
         QVERIFY(Main->Silence.Silenced());
-        QCOMPARE(Main->ButtonMax->toolTip(), QStringLiteral("Alarm stil"));
+        // Its tooltip shows over the arrow and stays while the arrow blinks.
+        {
+            const auto own = stalls.Paused();
+            QTest::mouseMove(Main->windowHandle(), Arrow() + QPoint(1, 1));
+            QVERIFY(WaitInLoop([] { return QToolTip::isVisible(); }, 5000));
+            QVERIFY(!WaitInLoop([] { return !QToolTip::isVisible(); }, 1000));
+            QCOMPARE(QToolTip::text(), QStringLiteral("Alarm stil"));
+        }
         for (int i = 0; i < 3; ++i)
             Read();
         QVERIFY(WaitInLoop([&] { return Recorder->Count() > released + Rate; }, 10000));
@@ -165,15 +150,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    PrivateX x;
-    if (!x.Start()) {
-        qCritical("Xvfb cannot start here");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    TestSilencedAlarm test;
-    return QTest::qExec(&test, argc, argv);
+    return ExecOnPrivateX<TestSilencedAlarm>(argc, argv, false);
 }
 
 #include "tst_silencedalarm.moc"

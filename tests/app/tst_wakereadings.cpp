@@ -82,6 +82,9 @@ private slots:
         // Closed: every reading asks the D2E page, whatever the hour.
         Main->Clock = [] { return ClosedTime; };
         Main->PlaySweep = {};
+        // A second between any two signals: how often signals may read has its own table, and
+        // here each signal counts alone.
+        Main->Uptime = [ms = qint64(0)]() mutable { return ms += PromptReadings::PromptGapMs; };
         Main->show();
         QVERIFY(QTest::qWaitForWindowExposed(Main));
         System = std::make_unique<SystemBus>();

@@ -7,7 +7,7 @@
 
 namespace {
 
-enum class Look { Clear, Red, Yellow, Green };
+enum class Look { Clear, Red, Yellow, Green, Dark };
 
 // A point of the 16 x 16 design and what should be painted there.
 struct Probe {
@@ -30,6 +30,8 @@ bool Matches(const QColor& c, Look look, bool greyed) {
         return c.red() > 220 && c.green() > 180 && c.blue() < 60;
     case Look::Green:
         return c.green() > 120 && c.red() < 60 && c.blue() < 60;
+    case Look::Dark:
+        return c.red() < 80 && c.green() < 80 && c.blue() < 80;
     case Look::Clear:
         break;
     }
@@ -75,6 +77,19 @@ private slots:
                                                 {8.0, 13.0, Look::Red},   {8.0, 5.5, Look::Red},
                                                 {6.0, 7.5, Look::Red},    {2.5, 13.0, Look::Clear},
                                                 {13.5, 13.0, Look::Clear}};
+        // Struck through, the arrow still in view beside the stroke.
+        QTest::newRow("alarm high silenced") << AlarmHighSilencedGlyph()
+                                             << QList<Probe>{{13.5, 1.5, Look::Red},
+                                                             {8.0, 13.0, Look::Red},
+                                                             {8.0, 8.0, Look::Dark},
+                                                             {12.5, 12.5, Look::Dark},
+                                                             {2.5, 13.0, Look::Clear}};
+        QTest::newRow("alarm low silenced") << AlarmLowSilencedGlyph()
+                                            << QList<Probe>{{2.5, 14.5, Look::Red},
+                                                            {8.0, 3.0, Look::Red},
+                                                            {8.0, 8.0, Look::Dark},
+                                                            {3.5, 3.5, Look::Dark},
+                                                            {13.5, 3.0, Look::Clear}};
         QTest::newRow("alarm ok") << AlarmOkGlyph()
                                   << QList<Probe>{{4.5, 10.5, Look::Green},
                                                   {10.5, 7.5, Look::Green},
