@@ -3,8 +3,8 @@
 #include <QList>
 #include <QPointF>
 
-// The ranges the chart offers: today since local midnight, the last 7, 31 and 365 days, and
-// everything kept.
+// The ranges the chart offers: today up to now, the last 7, 31 and 365 days, and everything
+// kept.
 enum class ChartRange { Day, Week, Month, Year, All };
 
 // Times in UTC milliseconds, from inclusive, to exclusive.

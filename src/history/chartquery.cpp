@@ -10,7 +10,10 @@
 
 namespace {
 
-constexpr qint64 DayMs = qint64(24) * 60 * 60 * 1000;
+constexpr qint64 HourMs = qint64(60) * 60 * 1000;
+constexpr qint64 DayMs = 24 * HourMs;
+// Until then, Day shows the last 24 hours rather than a few hours since midnight.
+constexpr qint64 YoungDayMs = 6 * HourMs;
 
 // good gives the lowest, highest, first and last time and count of the good rows of a part;
 // failed, when given, counts the rows of a part without a good one.
@@ -60,24 +63,52 @@ void AddExtremes(QList<QPointF>& stretch, const Slice& slice) {
 
 } // namespace
 
-TimeSpan RangeSpan(ChartRange range, const QDateTime& now, std::optional<qint64> earliestMs) {
+KeptTimes QueryKeptTimes(const QSqlDatabase& db, qint64 nowMs) {
+    const auto first = [&](const QString& sql, std::optional<qint64> bound = std::nullopt) {
+        QSqlQuery query(db);
+        query.prepare(sql);
+        if (bound) {
+            query.bindValue(0, *bound);
+            query.bindValue(1, *bound);
+        }
+        std::optional<qint64> found;
+        if (query.exec() && query.next() && !query.value(0).isNull())
+            found = query.value(0).toLongLong();
+        return found;
+    };
+    return {
+        first(QStringLiteral("SELECT min(t) FROM (SELECT min(t) AS t FROM readings "
+                             "UNION ALL SELECT min(t) FROM candles)")),
+        first(QStringLiteral("SELECT max(t) FROM (SELECT max(t) AS t FROM readings "
+                             "UNION ALL SELECT max(t) FROM candles)")),
+        first(QStringLiteral("SELECT max(t) FROM (SELECT max(t) AS t FROM readings WHERE t <= ? "
+                             "UNION ALL SELECT max(t) FROM candles WHERE t <= ?)"),
+              nowMs + AheadMs)};
+}
+
+TimeSpan RangeSpan(ChartRange range, const QDateTime& now, const KeptTimes& kept) {
     const qint64 nowMs = now.toMSecsSinceEpoch();
+    const std::optional<qint64> newest =
+        range == ChartRange::All ? kept.NewestMs : kept.NewestNearMs;
+    // Inclusive: a reading taken at this very moment is in.
+    const qint64 endMs = std::max(nowMs, newest.value_or(nowMs));
     switch (range) {
     case ChartRange::Day: {
-        const QDate today = now.toLocalTime().date();
-        return {QDateTime(today, QTime(0, 0)).toMSecsSinceEpoch(),
-                QDateTime(today.addDays(1), QTime(0, 0)).toMSecsSinceEpoch()};
+        const qint64 midnightMs =
+            QDateTime(QDateTime::fromMSecsSinceEpoch(endMs).date(), QTime(0, 0))
+                .toMSecsSinceEpoch();
+        return {endMs - midnightMs < YoungDayMs ? endMs - DayMs : midnightMs, endMs + 1};
     }
     case ChartRange::Week:
-        return {nowMs - 7 * DayMs, nowMs};
+        return {endMs - 7 * DayMs, endMs + 1};
     case ChartRange::Month:
-        return {nowMs - 31 * DayMs, nowMs};
+        return {endMs - 31 * DayMs, endMs + 1};
     case ChartRange::Year:
-        return {nowMs - 365 * DayMs, nowMs};
+        return {endMs - 365 * DayMs, endMs + 1};
     case ChartRange::All:
         break;
     }
-    return {std::min(earliestMs.value_or(nowMs - DayMs), nowMs - 1), nowMs};
+    return {std::min(kept.EarliestMs.value_or(endMs - DayMs), endMs), endMs + 1};
 }
 
 QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices) {
@@ -92,15 +123,6 @@ QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices
                        QStringLiteral("SELECT min(low), max(high), min(t), max(t), count(*) "
                                       "FROM candles WHERE t >= ? AND t < ?"),
                        QString(), CandleMs);
-}
-
-std::optional<qint64> EarliestTime(const QSqlDatabase& db) {
-    QSqlQuery query(QStringLiteral("SELECT min(t) FROM (SELECT min(t) AS t FROM readings "
-                                   "UNION ALL SELECT min(t) FROM candles)"),
-                    db);
-    if (!query.next() || query.value(0).isNull())
-        return std::nullopt;
-    return query.value(0).toLongLong();
 }
 
 ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,

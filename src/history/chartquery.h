@@ -7,9 +7,24 @@
 
 #include <optional>
 
-// The time axis of a range at now. A day runs from local midnight to the next, so a day of 23
-// or 25 hours keeps its length; All runs from the earliest time kept (none: the last day).
-TimeSpan RangeSpan(ChartRange range, const QDateTime& now, std::optional<qint64> earliestMs);
+// A reading this far ahead of the clock can come from a clock set back a little; one further
+// ahead comes from a clock that jumped, and only All shows it.
+inline constexpr qint64 AheadMs = qint64(24) * 60 * 60 * 1000;
+
+// The ends of what the history holds: its earliest time, its newest, and its newest no more
+// than AheadMs ahead of now.
+struct KeptTimes {
+    std::optional<qint64> EarliestMs;
+    std::optional<qint64> NewestMs;
+    std::optional<qint64> NewestNearMs;
+};
+KeptTimes QueryKeptTimes(const QSqlDatabase& db, qint64 nowMs);
+
+// The time axis of a range. Each ends with now, or with the newest reading when that lies
+// ahead (by AheadMs at most; All with the newest of all). A day runs from local midnight, so
+// a day of 23 or 25 hours keeps its length, and over the last 24 hours while today is young;
+// All runs from the earliest time kept (none: the last day).
+TimeSpan RangeSpan(ChartRange range, const QDateTime& now, const KeptTimes& kept);
 
 // One horizontal pixel of the chart: the lowest and highest good rate in it, when the first
 // and the last of them were read (for candles, the end of the last one), how many were good;
@@ -27,8 +42,6 @@ struct Slice {
 // nothing in it is left out. Only aggregates come back, never a row per reading.
 QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices);
 QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices);
-// The earliest time of a reading or a candle; nothing in an empty history.
-std::optional<qint64> EarliestTime(const QSqlDatabase& db);
 
 // Readings more than this far apart are not joined by the line: the longest interval between
 // readings is 10 minutes, so only a program that did not run leaves such a hole.

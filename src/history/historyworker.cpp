@@ -89,9 +89,8 @@ void HistoryWorker::Fold() {
 }
 
 TimeSpan HistoryWorker::SpanOf(ChartRange range) {
-    const std::optional<qint64> earliest =
-        range == ChartRange::All ? EarliestTime(Store.Database()) : std::nullopt;
-    return RangeSpan(range, Now(), earliest);
+    const QDateTime now = Now();
+    return RangeSpan(range, now, QueryKeptTimes(Store.Database(), now.toMSecsSinceEpoch()));
 }
 
 void HistoryWorker::Ask(quint64 ticket, ChartRange range, int pixels) {

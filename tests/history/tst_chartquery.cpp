@@ -24,41 +24,81 @@ class TestChartQuery : public QObject {
     }
 
 private slots:
+    // near: the newest reading at most a day ahead; far: the newest of all (none: as near).
     void ranges_data() {
         QTest::addColumn<ChartRange>("range");
         QTest::addColumn<QString>("now");
+        QTest::addColumn<QString>("near");
+        QTest::addColumn<QString>("far");
         QTest::addColumn<QString>("from");
-        QTest::addColumn<qint64>("hours");
-        QTest::newRow("day") << ChartRange::Day << "2026-06-15T00:30:00+02:00"
-                             << "2026-06-15T00:00:00+02:00" << qint64(24);
+        QTest::addColumn<QString>("end");
+        const QString noon = "2026-06-15T12:00:00+02:00";
+        QTest::newRow("day ends at now") << ChartRange::Day << noon << ""
+                                         << ""
+                                         << "2026-06-15T00:00:00+02:00" << noon;
+        QTest::newRow("a young day shows the last 24 hours")
+            << ChartRange::Day << "2026-06-15T05:59:00+02:00"
+            << ""
+            << ""
+            << "2026-06-14T05:59:00+02:00"
+            << "2026-06-15T05:59:00+02:00";
         QTest::newRow("day of 23 hours") << ChartRange::Day << "2026-03-29T18:00:00+02:00"
-                                         << "2026-03-29T00:00:00+01:00" << qint64(23);
-        QTest::newRow("day of 25 hours") << ChartRange::Day << "2026-10-25T02:30:00+01:00"
-                                         << "2026-10-25T00:00:00+02:00" << qint64(25);
-        QTest::newRow("week") << ChartRange::Week << "2026-06-15T12:00:00+02:00"
-                              << "2026-06-08T12:00:00+02:00" << qint64(7 * 24);
+                                         << ""
+                                         << ""
+                                         << "2026-03-29T00:00:00+01:00"
+                                         << "2026-03-29T18:00:00+02:00";
+        QTest::newRow("day of 25 hours") << ChartRange::Day << "2026-10-25T06:30:00+01:00"
+                                         << ""
+                                         << ""
+                                         << "2026-10-25T00:00:00+02:00"
+                                         << "2026-10-25T06:30:00+01:00";
+        QTest::newRow("week") << ChartRange::Week << noon << ""
+                              << ""
+                              << "2026-06-08T12:00:00+02:00" << noon;
         QTest::newRow("month over a change of clock")
             << ChartRange::Month << "2026-04-15T12:00:00+02:00"
-            << "2026-03-15T11:00:00+01:00" << qint64(31 * 24);
-        QTest::newRow("year") << ChartRange::Year << "2026-06-15T12:00:00+02:00"
-                              << "2025-06-15T12:00:00+02:00" << qint64(365 * 24);
-        QTest::newRow("all") << ChartRange::All << "2026-06-15T12:00:00+02:00"
-                             << "2016-01-01T00:00:00+01:00" << qint64(-1);
-        QTest::newRow("all of nothing") << ChartRange::All << "2026-06-15T12:00:00+02:00"
-                                        << "2026-06-14T12:00:00+02:00" << qint64(24);
+            << ""
+            << ""
+            << "2026-03-15T11:00:00+01:00"
+            << "2026-04-15T12:00:00+02:00";
+        QTest::newRow("year") << ChartRange::Year << noon << ""
+                              << ""
+                              << "2025-06-15T12:00:00+02:00" << noon;
+        QTest::newRow("a clock set back: the week ends at the newest reading")
+            << ChartRange::Week << noon << "2026-06-15T13:00:00+02:00"
+            << ""
+            << "2026-06-08T13:00:00+02:00"
+            << "2026-06-15T13:00:00+02:00";
+        QTest::newRow("a reading from a jump ahead leaves the year at now")
+            << ChartRange::Year << noon << "2026-06-15T11:00:00+02:00"
+            << "2027-01-01T00:00:00+01:00"
+            << "2025-06-15T12:00:00+02:00" << noon;
+        QTest::newRow("all runs to the newest of all")
+            << ChartRange::All << noon << noon << "2027-01-01T00:00:00+01:00"
+            << "2016-01-01T00:00:00+01:00"
+            << "2027-01-01T00:00:00+01:00";
+        QTest::newRow("all of nothing") << ChartRange::All << noon << ""
+                                        << ""
+                                        << "2026-06-14T12:00:00+02:00" << noon;
     }
     void ranges() {
         QFETCH(ChartRange, range);
         QFETCH(QString, now);
+        QFETCH(QString, near);
+        QFETCH(QString, far);
         QFETCH(QString, from);
-        QFETCH(qint64, hours);
-        const QDateTime at = QDateTime::fromString(now, Qt::ISODate);
-        const qint64 start = QDateTime::fromString(from, Qt::ISODate).toMSecsSinceEpoch();
-        const std::optional<qint64> earliest = hours < 0 ? std::optional(start) : std::nullopt;
-        const TimeSpan span = RangeSpan(range, at, earliest);
-        QCOMPARE(span.FromMs, start);
-        QCOMPARE(span.ToMs, hours < 0 || range != ChartRange::Day ? at.toMSecsSinceEpoch()
-                                                                  : start + hours * 60 * Minute);
+        QFETCH(QString, end);
+        const auto ms = [](const QString& text) -> std::optional<qint64> {
+            if (text.isEmpty())
+                return std::nullopt;
+            return QDateTime::fromString(text, Qt::ISODate).toMSecsSinceEpoch();
+        };
+        const KeptTimes kept{near.isEmpty() ? std::nullopt : ms(from),
+                             far.isEmpty() ? ms(near) : ms(far), ms(near)};
+        const TimeSpan span = RangeSpan(range, QDateTime::fromString(now, Qt::ISODate), kept);
+        QCOMPARE(span.FromMs, *ms(from));
+        // A reading taken at the end is in.
+        QCOMPARE(span.ToMs, *ms(end) + 1);
     }
 
     void lines_data() {
@@ -117,7 +157,8 @@ private slots:
         ReadingStore store(dir.filePath("h.sqlite"), "query");
         QVERIFY(store.Open(QDateTime::fromMSecsSinceEpoch(0)));
         QVERIFY(store.Append({Good(250, 0.93), Good(120, 0.91), Failed(130), Good(199, 0.95),
-                              Good(100, 0.92), Failed(320), Failed(330, -2), Good(400, 0.99)}));
+                              Good(100, 0.92), Failed(320), Failed(330, -2), Good(400, 0.99),
+                              Good(2 * AheadMs, 0.9)}));
         QVERIFY(
             store.PutCandles({{0, 0.9, 0.95, 0.85, 0.9, 3}, {CandleMs, 0.9, 0.96, 0.8, 0.9, 3}}));
         const QList<Slice> slices = QueryReadingSlices(store.Database(), {100, 400}, 3);
@@ -133,7 +174,11 @@ private slots:
         const QList<Slice> candles = QueryCandleSlices(store.Database(), {0, 3 * CandleMs}, 1);
         QCOMPARE(candles.size(), 1);
         QVERIFY(same(candles[0], S(0, 2 * CandleMs, 0.8, 0.96, 2, 0)));
-        QCOMPARE(EarliestTime(store.Database()), 0);
+        // The newest near now is a candle's; the reading two days ahead is only the newest.
+        const KeptTimes kept = QueryKeptTimes(store.Database(), 0);
+        QCOMPARE(kept.EarliestMs, 0);
+        QCOMPARE(kept.NewestMs, 2 * AheadMs);
+        QCOMPARE(kept.NewestNearMs, CandleMs);
     }
 };
 
