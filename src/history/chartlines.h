@@ -14,14 +14,16 @@ struct TimeSpan {
     bool operator==(const TimeSpan&) const = default;
 };
 
-// What the chart draws: the rate as lines (x in UTC milliseconds) that break at every gap,
-// and the candles' highest and lowest as bands that break at every missing slice.
+// What the chart draws: the rate as lines (x in UTC milliseconds) that break at every gap, a
+// stretch of one point as a dot, and the candles' highest and lowest as bands that break at
+// every missing slice.
 struct ChartLines {
     TimeSpan Span;
     QList<QList<QPointF>> Lines;
+    QList<QPointF> Dots;
     QList<QList<QPointF>> BandHighs;
     QList<QList<QPointF>> BandLows;
     double Low = 0;
     double High = 0;
-    bool Empty() const { return Lines.isEmpty() && BandHighs.isEmpty(); }
+    bool Empty() const { return Lines.isEmpty() && Dots.isEmpty() && BandHighs.isEmpty(); }
 };

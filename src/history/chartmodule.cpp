@@ -9,6 +9,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 namespace {
@@ -76,6 +77,14 @@ public:
             series->replace(stretch);
             Add(series, named ? QString() : Texts.Rate);
             named = true;
+        }
+        if (!lines.Dots.isEmpty()) {
+            auto* dots = new QScatterSeries;
+            dots->setMarkerSize(7);
+            dots->setColor(RateColour);
+            dots->setBorderColor(RateColour);
+            dots->replace(lines.Dots);
+            Add(dots, named ? QString() : Texts.Rate);
         }
         named = false;
         for (qsizetype i = 0; i < lines.BandHighs.size(); ++i) {

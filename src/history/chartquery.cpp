@@ -52,12 +52,13 @@ QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, cons
     return found;
 }
 
-// Adds a slice's two extremes to a stretch, the one nearer the stretch's last point first.
+// Adds a slice's two extremes to a stretch, the one nearer the stretch's last point first; one
+// point when they are the same.
 void AddExtremes(QList<QPointF>& stretch, const Slice& slice) {
     const bool highFirst = !stretch.isEmpty() && std::abs(stretch.last().y() - slice.High) <
                                                      std::abs(stretch.last().y() - slice.Low);
     stretch.append(QPointF(qreal(slice.FirstMs), highFirst ? slice.High : slice.Low));
-    if (slice.Good > 1)
+    if (slice.High != slice.Low)
         stretch.append(QPointF(qreal(slice.LastMs), highFirst ? slice.Low : slice.High));
 }
 
@@ -138,18 +139,28 @@ ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
 
     const Slice* previous = nullptr;
     bool broken = false;
+    QList<QPointF> stretch;
+    // A line of one point is not seen: it is drawn as a point.
+    const auto endStretch = [&] {
+        if (stretch.size() == 1)
+            chart.Dots.append(stretch.first());
+        else if (stretch.size() > 1)
+            chart.Lines.append(stretch);
+        stretch.clear();
+    };
     for (const Slice& slice : readings) {
         if (slice.Good == 0) {
             broken = true;
             continue;
         }
         if (!previous || broken || slice.FirstMs - previous->LastMs > ReadingGapMs)
-            chart.Lines.append(QList<QPointF>());
-        AddExtremes(chart.Lines.last(), slice);
+            endStretch();
+        AddExtremes(stretch, slice);
         widen(slice);
         previous = &slice;
         broken = false;
     }
+    endStretch();
 
     previous = nullptr;
     for (const Slice& slice : candles) {

@@ -49,6 +49,6 @@ inline constexpr qint64 ReadingGapMs = 20 * 60 * 1000;
 
 // A slice puts its lowest and highest at its first and last time, in the order that joins
 // the previous point by the shorter way, so the line never runs back in time. A slice of
-// failed readings alone breaks the line.
+// failed readings alone breaks the line; a stretch of a single point is drawn as a dot.
 ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
                            const QList<Slice>& candles);

@@ -105,30 +105,33 @@ private slots:
         QTest::addColumn<QList<Slice>>("readings");
         QTest::addColumn<QList<Slice>>("candles");
         QTest::addColumn<Points>("lines");
+        QTest::addColumn<QList<QPointF>>("dots");
         QTest::addColumn<Points>("highs");
         QTest::addColumn<double>("low");
         QTest::addColumn<double>("high");
         QTest::newRow("extremes join by the shorter way")
             << QList<Slice>{S(0, 10, 0.90, 0.92), S(20, 20, 0.93, 0.93, 1), S(30, 40, 0.90, 0.95)}
             << QList<Slice>{} << Points{{{0, 0.90}, {10, 0.92}, {20, 0.93}, {30, 0.95}, {40, 0.90}}}
-            << Points{} << 0.90 << 0.95;
-        QTest::newRow("failed readings alone break the line")
-            << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(5, 6, 0, 0, 0, 2), S(10, 10, 0.8, 0.8, 1)}
-            << QList<Slice>{} << Points{{{0, 0.9}}, {{10, 0.8}}} << Points{} << 0.8 << 0.9;
+            << QList<QPointF>{} << Points{} << 0.90 << 0.95;
+        QTest::newRow("failed readings alone break the line, a lone one is a point")
+            << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(2, 2, 0.91, 0.91, 1), S(5, 6, 0, 0, 0, 2),
+                            S(10, 10, 0.8, 0.8, 1)}
+            << QList<Slice>{} << Points{{{0, 0.9}, {2, 0.91}}} << QList<QPointF>{{10, 0.8}}
+            << Points{} << 0.8 << 0.91;
         QTest::newRow("twenty minutes apart still join")
             << QList<Slice>{S(60 * Minute, 60 * Minute, 0.9, 0.9, 1),
                             S(80 * Minute, 80 * Minute, 0.9, 0.9, 1)}
-            << QList<Slice>{} << Points{{{60 * Minute, 0.9}, {80 * Minute, 0.9}}} << Points{} << 0.9
-            << 0.9;
-        QTest::newRow("longer apart break")
-            << QList<Slice>{S(0, 0, 0.9, 0.9, 1), S(20 * Minute + 1, 20 * Minute + 1, 0.9, 0.9, 1)}
-            << QList<Slice>{} << Points{{{0, 0.9}}, {{20 * Minute + 1, 0.9}}} << Points{} << 0.9
-            << 0.9;
+            << QList<Slice>{} << Points{{{60 * Minute, 0.9}, {80 * Minute, 0.9}}}
+            << QList<QPointF>{} << Points{} << 0.9 << 0.9;
+        QTest::newRow("longer apart break; a pixel of one rate is a point")
+            << QList<Slice>{S(0, 10, 0.9, 0.9, 3), S(20 * Minute + 11, 21 * Minute, 0.9, 0.92)}
+            << QList<Slice>{} << Points{{{20 * Minute + 11, 0.9}, {21 * Minute, 0.92}}}
+            << QList<QPointF>{{0, 0.9}} << Points{} << 0.9 << 0.92;
         QTest::newRow("candles band, broken by a missing slice")
             << QList<Slice>{}
             << QList<Slice>{S(0, 15 * Minute, 0.8, 0.9), S(15 * Minute, 30 * Minute, 0.7, 0.85),
                             S(45 * Minute, 60 * Minute, 0.86, 0.87)}
-            << Points{}
+            << Points{} << QList<QPointF>{}
             << Points{{{0, 0.9}, {15 * Minute, 0.9}, {15 * Minute, 0.85}, {30 * Minute, 0.85}},
                       {{45 * Minute, 0.87}, {60 * Minute, 0.87}}}
             << 0.7 << 0.9;
@@ -137,11 +140,13 @@ private slots:
         QFETCH(QList<Slice>, readings);
         QFETCH(QList<Slice>, candles);
         QFETCH(Points, lines);
+        QFETCH(QList<QPointF>, dots);
         QFETCH(Points, highs);
         QFETCH(double, low);
         QFETCH(double, high);
         const ChartLines chart = BuildChartLines({0, 100}, readings, candles);
         QCOMPARE(chart.Lines, lines);
+        QCOMPARE(chart.Dots, dots);
         QCOMPARE(chart.BandHighs, highs);
         QCOMPARE(chart.BandLows.size(), highs.size());
         if (!candles.isEmpty())

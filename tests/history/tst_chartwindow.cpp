@@ -14,6 +14,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -96,6 +97,20 @@ private slots:
                  (QStringList{"Koersverloop/Bereik", "Koersverloop/Geometrie"}));
         ChartWindow again(history, ini);
         QCOMPARE(again.Range(), ChartRange::Month);
+    }
+
+    // A first reading is a point.
+    void drawsALoneReading() {
+        HistoryService history(Dir.filePath("lone.sqlite"), Clock);
+        history.Keep(Good(Now - 60000, 0.92));
+        ChartWindow window(history, Dir.filePath("lone.ini"));
+        QSignalSpy painted(&window, &ChartWindow::Painted);
+        window.Open();
+        QVERIFY(painted.wait(20000));
+        QChart* chart = window.findChild<QChartView*>()->chart();
+        auto* dots = qobject_cast<QScatterSeries*>(chart->series().value(0));
+        QVERIFY(dots);
+        QCOMPARE(dots->points(), QList<QPointF>{QPointF(Now - 60000, 0.92)});
     }
 
     void unreadableHistorySaysSo() {
