@@ -122,8 +122,21 @@ public:
                        QDateTime::fromMSecsSinceEpoch(lines.Span.ToMs));
         const double margin = std::max((high - low) * 0.08, 0.0005);
         Rate->setRange(low - margin, high + margin);
+        Time->setVisible(true);
+        Rate->setVisible(true);
+        Chart->legend()->setVisible(true);
         Message->setText(empty ? Texts.NoReadings : QString());
         PlaceMessage();
+        HideCrosshair();
+    }
+
+    void Clear() override {
+        Chart->removeAllSeries();
+        Lines = {};
+        Time->setVisible(false);
+        Rate->setVisible(false);
+        Chart->legend()->setVisible(false);
+        Message->setText(QString());
         HideCrosshair();
     }
 

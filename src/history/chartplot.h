@@ -27,6 +27,8 @@ public:
     virtual QWidget* Widget() = 0;
     // Replaces what is drawn. A level below 0.0001 draws no line.
     virtual void Show(const ChartLines& lines, double buyLevel, double sellLevel) = 0;
+    // Draws nothing at all: no axes, no legend, no message.
+    virtual void Clear() = 0;
     // Horizontal pixels of the plot area: one slice each.
     virtual int PlotWidth() const = 0;
 };
@@ -40,5 +42,5 @@ public:
                                   std::function<QString(qint64, double)> hoverText) = 0;
 };
 
-#define ChartModule_iid "nl.qzrate.ChartModule/1"
+#define ChartModule_iid "nl.qzrate.ChartModule/2"
 Q_DECLARE_INTERFACE(ChartModule, ChartModule_iid)

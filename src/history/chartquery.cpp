@@ -2,6 +2,7 @@
 
 #include "history/candlefolder.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -18,7 +19,7 @@ constexpr qint64 YoungDayMs = 6 * HourMs;
 // good gives the lowest, highest, first and last time and count of the good rows of a part;
 // failed, when given, counts the rows of a part without a good one.
 QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, const QString& good,
-                         const QString& failed, qint64 lastExtraMs) {
+                         const QString& failed, qint64 lastExtraMs, QString& error) {
     if (slices < 1 || span.ToMs <= span.FromMs)
         return {};
     QList<Slice> found;
@@ -26,15 +27,18 @@ QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, cons
     QSqlQuery goodQuery(db);
     QSqlQuery failedQuery(db);
     goodQuery.setForwardOnly(true);
-    goodQuery.prepare(good);
-    if (!failed.isEmpty())
-        failedQuery.prepare(failed);
+    if (!goodQuery.prepare(good) || (!failed.isEmpty() && !failedQuery.prepare(failed))) {
+        error = (goodQuery.lastError().isValid() ? goodQuery : failedQuery).lastError().text();
+        return {};
+    }
     for (qint64 from = span.FromMs; from < span.ToMs; from += width) {
         const qint64 to = std::min(from + width, span.ToMs);
         goodQuery.bindValue(0, from);
         goodQuery.bindValue(1, to);
-        if (!goodQuery.exec() || !goodQuery.next())
+        if (!goodQuery.exec() || !goodQuery.next()) {
+            error = goodQuery.lastError().text();
             return found;
+        }
         const qint64 count = goodQuery.value(4).toLongLong();
         if (count > 0) {
             found.append(Slice{
@@ -43,7 +47,11 @@ QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, cons
         } else if (!failed.isEmpty()) {
             failedQuery.bindValue(0, from);
             failedQuery.bindValue(1, to);
-            if (failedQuery.exec() && failedQuery.next() && failedQuery.value(0).toLongLong() > 0)
+            if (!failedQuery.exec() || !failedQuery.next()) {
+                error = failedQuery.lastError().text();
+                return found;
+            }
+            if (failedQuery.value(0).toLongLong() > 0)
                 found.append(Slice{from, from, 0, 0, 0, failedQuery.value(0).toLongLong()});
             failedQuery.finish();
         }
@@ -112,18 +120,19 @@ TimeSpan RangeSpan(ChartRange range, const QDateTime& now, const KeptTimes& kept
     return {std::min(kept.EarliestMs.value_or(endMs - DayMs), endMs), endMs + 1};
 }
 
-QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices) {
+QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices, QString& error) {
     return QuerySlices(db, span, slices,
                        QStringLiteral("SELECT min(rate), max(rate), min(t), max(t), count(*) "
                                       "FROM readings WHERE t >= ? AND t < ? AND rate IS NOT NULL"),
-                       QStringLiteral("SELECT count(*) FROM readings WHERE t >= ? AND t < ?"), 0);
+                       QStringLiteral("SELECT count(*) FROM readings WHERE t >= ? AND t < ?"), 0,
+                       error);
 }
 
-QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices) {
+QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices, QString& error) {
     return QuerySlices(db, span, slices,
                        QStringLiteral("SELECT min(low), max(high), min(t), max(t), count(*) "
                                       "FROM candles WHERE t >= ? AND t < ?"),
-                       QString(), CandleMs);
+                       QString(), CandleMs, error);
 }
 
 ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,

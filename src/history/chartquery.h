@@ -39,9 +39,10 @@ struct Slice {
 };
 
 // What SQLite gives for each of `slices` equal parts of the span, oldest first; a part with
-// nothing in it is left out. Only aggregates come back, never a row per reading.
-QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices);
-QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices);
+// nothing in it is left out. Only aggregates come back, never a row per reading. A query that
+// fails leaves the parts found before it, and its error in `error`.
+QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices, QString& error);
+QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices, QString& error);
 
 // Readings more than this far apart are not joined by the line: the longest interval between
 // readings is 10 minutes, so only a program that did not run leaves such a hole.

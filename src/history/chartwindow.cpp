@@ -47,6 +47,9 @@ ChartWindow::ChartWindow(HistoryService& history, const QString& iniPath, QWidge
     layout->addLayout(bar);
     Notice = new QLabel(this);
     Notice->setAlignment(Qt::AlignCenter);
+    // However long, it never widens the window.
+    Notice->setWordWrap(true);
+    Notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Notice->hide();
     layout->addWidget(Notice);
     Body = new QVBoxLayout;
@@ -166,10 +169,16 @@ void ChartWindow::Answer(quint64 ticket, const ChartLines& lines, const QString&
     if (ticket != Asked)
         return;
     Asked = 0;
+    // The window says what failed in its own words; the log, once, in the database's.
+    if (!error.isEmpty() && error != LastError)
+        qCWarning(lcHistory).noquote() << "chart: the history cannot be read:" << error;
+    LastError = error;
+    Unreadable = !error.isEmpty() && lines.Empty();
     if (!error.isEmpty()) {
-        Notice->setText(Text("Het koersverloop kan niet worden gelezen: ",
-                             "The rate history cannot be read: ") +
-                        error);
+        Notice->setText(Unreadable ? Text("Het koersverloop kan niet worden gelezen",
+                                          "The rate history cannot be read")
+                                   : Text("Een deel van het koersverloop kan niet worden gelezen",
+                                          "Part of the rate history cannot be read"));
         Notice->show();
     } else if (ModuleError.isEmpty()) {
         Notice->hide();
@@ -183,9 +192,13 @@ void ChartWindow::Answer(quint64 ticket, const ChartLines& lines, const QString&
 void ChartWindow::ShowLines() {
     if (!Plot || !Lines)
         return;
+    PaintPending = true;
+    if (Unreadable) {
+        Plot->Clear();
+        return;
+    }
     const auto [buy, sell] = Levels();
     Plot->Show(*Lines, buy, sell);
-    PaintPending = true;
 }
 
 bool ChartWindow::eventFilter(QObject* watched, QEvent* event) {

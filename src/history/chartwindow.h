@@ -80,6 +80,9 @@ private:
     quint64 Asked = 0;
     bool AskAgain = false;
     std::optional<ChartLines> Lines;
+    // Nothing could be read: nothing is drawn.
+    bool Unreadable = false;
+    QString LastError;
     bool PaintPending = false;
     std::shared_ptr<std::atomic_bool> ExportCancel;
 };

@@ -4,6 +4,7 @@
 #include "history/chartquery.h"
 #include "history/readingstore.h"
 
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -166,7 +167,8 @@ private slots:
                               Good(2 * AheadMs, 0.9)}));
         QVERIFY(
             store.PutCandles({{0, 0.9, 0.95, 0.85, 0.9, 3}, {CandleMs, 0.9, 0.96, 0.8, 0.9, 3}}));
-        const QList<Slice> slices = QueryReadingSlices(store.Database(), {100, 400}, 3);
+        QString error;
+        const QList<Slice> slices = QueryReadingSlices(store.Database(), {100, 400}, 3, error);
         QCOMPARE(slices.size(), 3);
         const auto same = [](const Slice& a, const Slice& b) {
             return a.FirstMs == b.FirstMs && a.LastMs == b.LastMs && a.Low == b.Low &&
@@ -175,15 +177,21 @@ private slots:
         QVERIFY(same(slices[0], S(100, 199, 0.91, 0.95, 3, 0)));
         QVERIFY(same(slices[1], S(250, 250, 0.93, 0.93, 1, 0)));
         QVERIFY(same(slices[2], S(300, 300, 0, 0, 0, 2)));
-        QCOMPARE(QueryReadingSlices(store.Database(), {100, 400}, 0).size(), 0);
-        const QList<Slice> candles = QueryCandleSlices(store.Database(), {0, 3 * CandleMs}, 1);
+        QCOMPARE(QueryReadingSlices(store.Database(), {100, 400}, 0, error).size(), 0);
+        const QList<Slice> candles =
+            QueryCandleSlices(store.Database(), {0, 3 * CandleMs}, 1, error);
         QCOMPARE(candles.size(), 1);
         QVERIFY(same(candles[0], S(0, 2 * CandleMs, 0.8, 0.96, 2, 0)));
+        QVERIFY(error.isEmpty());
         // The newest near now is a candle's; the reading two days ahead is only the newest.
         const KeptTimes kept = QueryKeptTimes(store.Database(), 0);
         QCOMPARE(kept.EarliestMs, 0);
         QCOMPARE(kept.NewestMs, 2 * AheadMs);
         QCOMPARE(kept.NewestNearMs, CandleMs);
+        // A question that fails says so.
+        QVERIFY(QSqlQuery("DROP TABLE candles", store.Database()).isActive());
+        QVERIFY(QueryCandleSlices(store.Database(), {0, 3 * CandleMs}, 1, error).isEmpty());
+        QVERIFY2(error.contains("candles"), qPrintable(error));
     }
 };
 

@@ -113,13 +113,23 @@ private slots:
         QCOMPARE(dots->points(), QList<QPointF>{QPointF(Now - 60000, 0.92)});
     }
 
+    // The window says so in its own words, the log in the database's; nothing is drawn.
     void unreadableHistorySaysSo() {
+        const HistoryLogLines log;
         QVERIFY(QFile(Dir.filePath("file")).open(QIODevice::WriteOnly));
         HistoryService history(Dir.filePath("file/h.sqlite"), Clock);
         ChartWindow window(history, Dir.filePath("bad.ini"));
+        QSignalSpy painted(&window, &ChartWindow::Painted);
         window.Open();
-        QTRY_VERIFY(window.Notice->isVisible());
-        QVERIFY(window.Notice->text().startsWith("The rate history cannot be read: "));
+        QVERIFY(painted.wait(20000));
+        QCOMPARE(window.Notice->text(), "The rate history cannot be read");
+        QVERIFY(log.Lines().last().contains("file/h.sqlite"));
+        QChart* chart = window.findChild<QChartView*>()->chart();
+        QVERIFY(!chart->legend()->isVisible());
+        for (QAbstractAxis* axis : chart->axes())
+            QVERIFY(!axis->isVisible());
+        QVERIFY(Texts(chart).isEmpty());
+        QCOMPARE(window.width(), 800);
     }
 
     // The button writes the range shown, on the history's thread; a failure is told.
