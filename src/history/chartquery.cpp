@@ -1,7 +1,10 @@
 #include "history/chartquery.h"
 
 #include "history/candlefolder.h"
+#include "support/regional.h"
+#include "support/texthelpers.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -139,6 +142,8 @@ ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
                            const QList<Slice>& candles) {
     ChartLines chart;
     chart.Span = span;
+    chart.Readings = readings;
+    chart.Candles = candles;
     bool any = false;
     const auto widen = [&](const Slice& slice) {
         chart.Low = any ? std::min(chart.Low, slice.Low) : slice.Low;
@@ -185,4 +190,192 @@ ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
         previous = &slice;
     }
     return chart;
+}
+
+namespace {
+
+// Time labels are kept at least this far apart.
+constexpr int TickSpacingPx = 90;
+
+enum class TickUnit { Hour, Day, Week, Month, Year };
+struct TickStep {
+    TickUnit Unit;
+    int Count;
+    qint64 ApproxMs;
+};
+constexpr qint64 MonthMs = 30 * DayMs + 10 * HourMs;
+constexpr qint64 YearMs = 365 * DayMs + 6 * HourMs;
+constexpr TickStep TickSteps[] = {
+    {TickUnit::Hour, 1, HourMs},        {TickUnit::Hour, 2, 2 * HourMs},
+    {TickUnit::Hour, 3, 3 * HourMs},    {TickUnit::Hour, 6, 6 * HourMs},
+    {TickUnit::Hour, 12, 12 * HourMs},  {TickUnit::Day, 1, DayMs},
+    {TickUnit::Day, 2, 2 * DayMs},      {TickUnit::Week, 1, 7 * DayMs},
+    {TickUnit::Month, 1, MonthMs},      {TickUnit::Month, 2, 2 * MonthMs},
+    {TickUnit::Month, 3, 3 * MonthMs},  {TickUnit::Month, 6, 6 * MonthMs},
+    {TickUnit::Year, 1, YearMs},        {TickUnit::Year, 2, 2 * YearMs},
+    {TickUnit::Year, 5, 5 * YearMs},    {TickUnit::Year, 10, 10 * YearMs},
+    {TickUnit::Year, 20, 20 * YearMs},  {TickUnit::Year, 50, 50 * YearMs},
+    {TickUnit::Year, 100, 100 * YearMs}};
+
+// A short date format without its year, when the year comes first or last: "dd-MM-yyyy"
+// gives "dd-MM", "M/d/yy" gives "M/d", "yyyy-MM-dd" gives "MM-dd".
+QString WithoutYear(QString format) {
+    static const QRegularExpression last(QStringLiteral("[^A-Za-z']*y+[^A-Za-z']*$"));
+    static const QRegularExpression first(QStringLiteral("^y+[^A-Za-z']*"));
+    return format.remove(last).remove(first);
+}
+
+// A midnight's label: the day without its year, but for the year's first day.
+QString DayLabel(QDate date, const QLocale& language) {
+    if (date.dayOfYear() == 1)
+        return language.toString(date, QLocale::ShortFormat);
+    return language.toString(date, WithoutYear(language.dateFormat(QLocale::ShortFormat)));
+}
+
+// A step between 1, 2 or 5 times a power of ten, at least `least`, and never below 0.0001.
+double RoundStep(double least) {
+    double step = 0.0001;
+    for (int i = 0; step < least; ++i)
+        step *= i % 3 == 1 ? 2.5 : 2;
+    return step;
+}
+
+// How far a slice lies from a time.
+qint64 Distance(const Slice& slice, qint64 ms) {
+    return ms < slice.FirstMs ? slice.FirstMs - ms : std::max<qint64>(ms - slice.LastMs, 0);
+}
+
+} // namespace
+
+QList<TimeTick> TimeTicks(TimeSpan span, int pixels, const QLocale& language) {
+    const qint64 most = std::max(2, pixels / TickSpacingPx);
+    const TickStep* step =
+        std::find_if(std::begin(TickSteps), std::end(TickSteps) - 1, [&](const TickStep& s) {
+            return (span.ToMs - span.FromMs) / s.ApproxMs <= most;
+        });
+    QList<TimeTick> ticks;
+    const QDateTime from = QDateTime::fromMSecsSinceEpoch(span.FromMs);
+    if (step->Unit == TickUnit::Hour) {
+        // Real hours, so the hour that a change of clock repeats is marked twice.
+        const qint64 firstMs =
+            QDateTime(from.date(), QTime(from.time().hour(), 0)).toMSecsSinceEpoch();
+        for (qint64 ms = firstMs; ms < span.ToMs; ms += HourMs) {
+            const QDateTime at = QDateTime::fromMSecsSinceEpoch(ms);
+            if (ms < span.FromMs || at.time().minute() != 0 || at.time().hour() % step->Count)
+                continue;
+            ticks.append({ms, at.time().hour() == 0
+                                  ? DayLabel(at.date(), language)
+                                  : language.toString(at.time(), QLocale::ShortFormat)});
+        }
+        return ticks;
+    }
+    // Local dates, from the first that can hold a mark.
+    QDate date = from.date();
+    if (step->Unit == TickUnit::Month)
+        date = QDate(date.year(), date.month(), 1);
+    if (step->Unit == TickUnit::Year)
+        date = QDate(date.year(), 1, 1);
+    for (;;) {
+        const qint64 ms = QDateTime(date, QTime(0, 0)).toMSecsSinceEpoch();
+        if (ms >= span.ToMs)
+            return ticks;
+        bool marked = ms >= span.FromMs;
+        QString label;
+        switch (step->Unit) {
+        case TickUnit::Hour: // marked above
+        case TickUnit::Day:
+            marked &= date.toJulianDay() % step->Count == 0;
+            label = DayLabel(date, language);
+            date = date.addDays(1);
+            break;
+        case TickUnit::Week:
+            marked &= date.dayOfWeek() == language.firstDayOfWeek();
+            label = DayLabel(date, language);
+            date = date.addDays(1);
+            break;
+        case TickUnit::Month:
+            marked &= (date.month() - 1) % step->Count == 0;
+            label = date.month() == 1
+                        ? QString::number(date.year())
+                        : language.standaloneMonthName(date.month(), QLocale::ShortFormat);
+            date = date.addMonths(1);
+            break;
+        case TickUnit::Year:
+            marked &= date.year() % step->Count == 0;
+            label = QString::number(date.year());
+            date = date.addYears(1);
+            break;
+        }
+        if (marked)
+            ticks.append({ms, label});
+    }
+}
+
+ChartFrame FrameChart(const ChartLines& lines, double buyLevel, double sellLevel, int pixels,
+                      const QLocale& language) {
+    ChartFrame frame;
+    frame.Ticks = TimeTicks(lines.Span, pixels, language);
+    QList<double> levels;
+    for (const double level : {buyLevel, sellLevel})
+        if (level >= 0.0001)
+            levels.append(level);
+    if (lines.Empty() && levels.isEmpty())
+        return frame;
+    double low = lines.Low;
+    double high = lines.High;
+    if (lines.Empty()) {
+        low = *std::min_element(levels.begin(), levels.end());
+        high = *std::max_element(levels.begin(), levels.end());
+    }
+    const double room = std::max((high - low) * 0.08, 0.0005);
+    frame.RateLow = low - room;
+    frame.RateHigh = high + room;
+    frame.RateStep = RoundStep((frame.RateHigh - frame.RateLow) / 6);
+    const auto place = [&](double level) -> std::optional<LimitMark> {
+        if (level < 0.0001)
+            return std::nullopt;
+        return LimitMark{level,
+                         level > frame.RateHigh  ? LimitMark::Above
+                         : level < frame.RateLow ? LimitMark::Below
+                                                 : LimitMark::Inside,
+                         QString()};
+    };
+    frame.Lower = place(buyLevel);
+    frame.Upper = place(sellLevel);
+    return frame;
+}
+
+std::optional<ChartHover> HoverAt(const ChartLines& lines, qint64 ms,
+                                  const RegionalSettings& regional) {
+    const Slice* nearest = nullptr;
+    bool candle = false;
+    for (const QList<Slice>* slices : {&lines.Readings, &lines.Candles}) {
+        for (const Slice& slice : *slices) {
+            if (slice.Good > 0 && (!nearest || Distance(slice, ms) < Distance(*nearest, ms))) {
+                nearest = &slice;
+                candle = slices == &lines.Candles;
+            }
+        }
+    }
+    if (!nearest)
+        return std::nullopt;
+    // The regional short date and long time, without the zone's name.
+    const auto time = [&](qint64 atMs, bool withDate) {
+        const QDateTime at = QDateTime::fromMSecsSinceEpoch(atMs);
+        const QString clock = regional.locale.toString(at.time(), regional.timeFormat);
+        return withDate ? regional.locale.toString(at.date(), QLocale::ShortFormat) + u' ' + clock
+                        : clock;
+    };
+    QString text = time(nearest->FirstMs, true);
+    // Several readings in one pixel, or candles: from their first to their last.
+    if (candle || nearest->Good > 1)
+        text += QStringLiteral(" – ") +
+                time(nearest->LastMs, QDateTime::fromMSecsSinceEpoch(nearest->FirstMs).date() !=
+                                          QDateTime::fromMSecsSinceEpoch(nearest->LastMs).date());
+    text += QStringLiteral("  ") + FormatFixed(1, 4, nearest->Low, regional.decimalSeparator);
+    if (nearest->High != nearest->Low)
+        text += QStringLiteral("–") + FormatFixed(1, 4, nearest->High, regional.decimalSeparator);
+    return ChartHover{nearest->Good == 1 && !candle ? nearest->FirstMs
+                                                    : (nearest->FirstMs + nearest->LastMs) / 2,
+                      nearest->Low, nearest->High, text};
 }

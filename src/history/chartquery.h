@@ -3,9 +3,12 @@
 #include "history/chartlines.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QSqlDatabase>
 
 #include <optional>
+
+struct RegionalSettings;
 
 // A reading this far ahead of the clock can come from a clock set back a little; one further
 // ahead comes from a clock that jumped, and only All shows it.
@@ -26,18 +29,6 @@ KeptTimes QueryKeptTimes(const QSqlDatabase& db, qint64 nowMs);
 // All runs from the earliest time kept (none: the last day).
 TimeSpan RangeSpan(ChartRange range, const QDateTime& now, const KeptTimes& kept);
 
-// One horizontal pixel of the chart: the lowest and highest good rate in it, when the first
-// and the last of them were read (for candles, the end of the last one), how many were good;
-// and for a pixel without a good one, how many failed.
-struct Slice {
-    qint64 FirstMs = 0;
-    qint64 LastMs = 0;
-    double Low = 0;
-    double High = 0;
-    qint64 Good = 0;
-    qint64 Failed = 0;
-};
-
 // What SQLite gives for each of `slices` equal parts of the span, oldest first; a part with
 // nothing in it is left out. Only aggregates come back, never a row per reading. A query that
 // fails leaves the parts found before it, and its error in `error`.
@@ -53,3 +44,18 @@ inline constexpr qint64 ReadingGapMs = 20 * 60 * 1000;
 // failed readings alone breaks the line; a stretch of a single point is drawn as a dot.
 ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
                            const QList<Slice>& candles);
+
+// Fits the rate axis to the rates drawn, with a little room (to the levels when nothing is
+// drawn), places the levels (none below 0.0001) and marks the time axis for a plot `pixels`
+// wide, labelled in `language`'s own formats. The levels' labels are left to the caller.
+ChartFrame FrameChart(const ChartLines& lines, double buyLevel, double sellLevel, int pixels,
+                      const QLocale& language);
+
+// Marks on round local hours, midnights, month or year starts, the finest that keep their
+// labels apart over `pixels`.
+QList<TimeTick> TimeTicks(TimeSpan span, int pixels, const QLocale& language);
+
+// The good slice nearest `ms` (a reading's over a candle's when as near), with its time and
+// rate, or its lowest to highest, in the regional format; none when nothing is drawn.
+std::optional<ChartHover> HoverAt(const ChartLines& lines, qint64 ms,
+                                  const RegionalSettings& regional);

@@ -27,8 +27,16 @@ const QString Group = QStringLiteral("Koersverloop");
 } // namespace
 
 ChartWindow::ChartWindow(HistoryService& history, const QString& iniPath, QWidget* parent)
-    : QWidget(parent, Qt::Window), History(history), IniPath(iniPath) {
+    : QWidget(parent, Qt::Window), History(history), IniPath(iniPath),
+      Regional(SystemRegionalSettings()),
+      // The time axis speaks the window's language.
+      Language(LanguageCode() == u"NLD" ? QLocale(QLocale::Dutch, QLocale::Netherlands)
+                                        : QLocale(QLocale::English)) {
     setWindowTitle(Text("qzRate - Koersverloop", "qzRate - Rate history"));
+    Texts = {Text("Koers", "Rate"),
+             Text("Hoogste en laagste per kwartier", "Highest and lowest per quarter hour"),
+             Text("Ondergrens", "Lower limit"), Text("Bovengrens", "Upper limit"),
+             Text("Nog geen koersen", "No readings yet")};
     resize(800, 480);
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
@@ -129,18 +137,9 @@ void ChartWindow::ModuleLoaded() {
         Notice->show();
         return;
     }
-    const RegionalSettings regional = SystemRegionalSettings();
-    Plot = Module->CreatePlot(
-        this,
-        ChartTexts{Text("Koers", "Rate"),
-                   Text("Hoogste en laagste per kwartier", "Highest and lowest per quarter hour"),
-                   Text("Ondergrens", "Lower limit"), Text("Bovengrens", "Upper limit"),
-                   Text("Nog geen koersen", "No readings yet")},
-        [regional](qint64 ms, double rate) {
-            return regional.locale.toString(QDateTime::fromMSecsSinceEpoch(ms),
-                                            regional.dateTimeFormat) +
-                   QStringLiteral("  ") + FormatFixed(1, 4, rate, regional.decimalSeparator);
-        });
+    Plot = Module->CreatePlot(this, Texts, [this](qint64 ms) {
+        return Lines && !Unreadable ? HoverAt(*Lines, ms, Regional) : std::nullopt;
+    });
     Body->addWidget(Plot->Widget());
     // The plot paints on its viewport.
     if (auto* view = qobject_cast<QAbstractScrollArea*>(Plot->Widget()))
@@ -198,7 +197,14 @@ void ChartWindow::ShowLines() {
         return;
     }
     const auto [buy, sell] = Levels();
-    Plot->Show(*Lines, buy, sell);
+    ChartFrame frame = FrameChart(*Lines, buy, sell, Plot->PlotWidth(), Language);
+    // A level beyond the rate axis is named on its marker.
+    for (auto& [mark, name] :
+         {std::pair{&frame.Lower, Texts.LowerLimit}, std::pair{&frame.Upper, Texts.UpperLimit}})
+        if (*mark)
+            (*mark)->Label =
+                name + u' ' + FormatFixed(1, 4, (*mark)->Level, Regional.decimalSeparator);
+    Plot->Show(*Lines, frame);
 }
 
 bool ChartWindow::eventFilter(QObject* watched, QEvent* event) {

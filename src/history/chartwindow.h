@@ -1,7 +1,9 @@
 #pragma once
 
+#include "history/chartplot.h"
 #include "history/chartquery.h"
 #include "history/historyexport.h"
+#include "support/regional.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -71,6 +73,9 @@ private:
 
     HistoryService& History;
     QString IniPath;
+    RegionalSettings Regional;
+    QLocale Language;
+    ChartTexts Texts;
     ChartRange CurrentRange = ChartRange::Day;
     QVBoxLayout* Body;
     QTimer ResizeSettled;

@@ -3,6 +3,7 @@
 #include "history/candlefolder.h"
 #include "history/chartquery.h"
 #include "history/readingstore.h"
+#include "support/regional.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -155,6 +156,138 @@ private slots:
         QCOMPARE(chart.Low, low);
         QCOMPARE(chart.High, high);
         QCOMPARE(chart.Empty(), readings.isEmpty() && candles.isEmpty());
+    }
+
+    void frame_data() {
+        QTest::addColumn<double>("low"); // none drawn when below 0
+        QTest::addColumn<double>("high");
+        QTest::addColumn<double>("buy");
+        QTest::addColumn<double>("sell");
+        QTest::addColumn<double>("rateLow");
+        QTest::addColumn<double>("rateHigh");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<int>("lower"); // where each level goes; none: -1
+        QTest::addColumn<int>("upper");
+        QTest::newRow("fits the rates; levels beyond are markers")
+            << 0.92 << 0.925 << 0.90 << 0.94 << 0.9195 << 0.9255 << 0.001 << int(LimitMark::Below)
+            << int(LimitMark::Above);
+        QTest::newRow("a level among the rates is a line")
+            << 0.92 << 0.93 << 0.925 << 0.00009 << 0.9192 << 0.9308 << 0.002
+            << int(LimitMark::Inside) << -1;
+        QTest::newRow("nothing drawn fits both levels")
+            << -1.0 << -1.0 << 0.8084 << 0.8482 << 0.805216 << 0.851384 << 0.01
+            << int(LimitMark::Inside) << int(LimitMark::Inside);
+        QTest::newRow("nothing at all")
+            << -1.0 << -1.0 << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << -1 << -1;
+    }
+    void frame() {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(double, buy);
+        QFETCH(double, sell);
+        ChartLines lines;
+        if (low >= 0) {
+            lines.Dots = {{0, low}, {1, high}};
+            lines.Low = low;
+            lines.High = high;
+        }
+        const ChartFrame frame = FrameChart(lines, buy, sell, 700, QLocale::c());
+        QTEST(frame.RateLow, "rateLow");
+        QTEST(frame.RateHigh, "rateHigh");
+        QTEST(frame.RateStep, "step");
+        QTEST(frame.Lower ? int(frame.Lower->Where) : -1, "lower");
+        QTEST(frame.Upper ? int(frame.Upper->Where) : -1, "upper");
+    }
+
+    void ticks_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<QLocale>("language");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QStringList>("labels");
+        const QLocale dutch(QLocale::Dutch, QLocale::Netherlands);
+        const QLocale english(QLocale::English);
+        QTest::newRow("today by two hours")
+            << "2026-03-10T00:00:00+01:00"
+            << "2026-03-10T10:48:00+01:00" << 720 << dutch << "2026-03-10T00:00:00+01:00"
+            << QStringList{"10-03", "02:00", "04:00", "06:00", "08:00", "10:00"};
+        QTest::newRow("24 hours in English, midnight as its date")
+            << "2026-03-09T22:30:00+01:00"
+            << "2026-03-10T22:30:00+01:00" << 720 << english << "2026-03-10T00:00:00+01:00"
+            << QStringList{"3/10",     "3:00 AM", "6:00 AM", "9:00 AM",
+                           "12:00 PM", "3:00 PM", "6:00 PM", "9:00 PM"};
+        QTest::newRow("a day of 25 hours marks its repeated hour twice")
+            << "2026-10-25T00:00:00+02:00"
+            << "2026-10-26T00:00:00+01:00" << 1200 << dutch << "2026-10-25T00:00:00+02:00"
+            << QStringList{"25-10", "02:00", "02:00", "04:00", "06:00", "08:00", "10:00",
+                           "12:00", "14:00", "16:00", "18:00", "20:00", "22:00"};
+        QTest::newRow("a week by midnights, a year's first day with its year")
+            << "2025-12-28T12:00:00+01:00"
+            << "2026-01-04T12:00:00+01:00" << 720 << dutch << "2025-12-29T00:00:00+01:00"
+            << QStringList{"29-12", "30-12", "31-12", "01-01-2026", "02-01", "03-01", "04-01"};
+        QTest::newRow("a month by the language's weeks")
+            << "2026-03-01T12:00:00+01:00"
+            << "2026-04-01T12:00:00+02:00" << 720 << english << "2026-03-08T00:00:00+01:00"
+            << QStringList{"3/8", "3/15", "3/22", "3/29"};
+        QTest::newRow("a year by two months, January as its year")
+            << "2026-03-10T12:00:00+01:00"
+            << "2027-03-10T12:00:00+01:00" << 720 << dutch << "2026-05-01T00:00:00+02:00"
+            << QStringList{"mei", "jul.", "sep.", "nov.", "2027", "mrt."};
+        QTest::newRow("ten years by two")
+            << "2016-06-01T00:00:00+02:00"
+            << "2026-06-01T00:00:00+02:00" << 720 << english << "2018-01-01T00:00:00+01:00"
+            << QStringList{"2018", "2020", "2022", "2024", "2026"};
+    }
+    void ticks() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, pixels);
+        QFETCH(QLocale, language);
+        QFETCH(QString, first);
+        const auto ms = [](const QString& text) {
+            return QDateTime::fromString(text, Qt::ISODate).toMSecsSinceEpoch();
+        };
+        const QList<TimeTick> ticks = TimeTicks({ms(from), ms(to)}, pixels, language);
+        QStringList labels;
+        for (const TimeTick& tick : ticks)
+            labels << tick.Label;
+        QTEST(labels, "labels");
+        QCOMPARE(ticks.first().Ms, ms(first));
+    }
+
+    void hover_data() {
+        QTest::addColumn<QList<Slice>>("readings");
+        QTest::addColumn<QList<Slice>>("candles");
+        QTest::addColumn<qint64>("at");
+        QTest::addColumn<qint64>("snapped"); // none: -1
+        QTest::addColumn<QString>("text");
+        const qint64 t =
+            QDateTime::fromString("2026-03-10T14:05:09+01:00", Qt::ISODate).toMSecsSinceEpoch();
+        QTest::newRow("a reading") << QList<Slice>{S(t, t, 0.9201, 0.9201, 1)} << QList<Slice>{}
+                                   << t + Minute << t << "10-03-2026 14:05:09  0,9201";
+        QTest::newRow("the nearest good pixel, with its first and last time")
+            << QList<Slice>{S(t, t, 0.9201, 0.9201, 1),
+                            S(t + 5 * Minute, t + 5 * Minute, 0, 0, 0, 3),
+                            S(t + 10 * Minute, t + 12 * Minute, 0.92, 0.9233, 5)}
+            << QList<Slice>{} << t + 6 * Minute << t + 11 * Minute
+            << "10-03-2026 14:15:09 – 14:17:09  0,9200–0,9233";
+        QTest::newRow("candles over midnight")
+            << QList<Slice>{} << QList<Slice>{S(t + 585 * Minute, t + 615 * Minute, 0.91, 0.93)}
+            << t << t + 600 * Minute << "10-03-2026 23:50:09 – 11-03-2026 00:20:09  0,9100–0,9300";
+        QTest::newRow("nothing drawn")
+            << QList<Slice>{S(t, t, 0, 0, 0, 1)} << QList<Slice>{} << t << qint64(-1) << "";
+    }
+    void hover() {
+        QFETCH(QList<Slice>, readings);
+        QFETCH(QList<Slice>, candles);
+        QFETCH(qint64, at);
+        QFETCH(qint64, snapped);
+        const std::optional<ChartHover> hover =
+            HoverAt(BuildChartLines({0, at * 2}, readings, candles), at,
+                    RegionalSettingsFrom(QLocale(QLocale::Dutch, QLocale::Netherlands)));
+        QCOMPARE(hover ? hover->Ms : -1, snapped);
+        QTEST(hover ? hover->Text : QString(), "text");
     }
 
     // SQLite answers per slice, in time order even for readings written out of it.
