@@ -6,42 +6,61 @@
 #include <QChartView>
 #include <QDateTimeAxis>
 #include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 namespace {
 
-constexpr qint64 HourMs = 60 * 60 * 1000;
 const QColor RateColour(0, 70, 170);
 const QColor BandColour(120, 160, 220);
 const QColor LowerColour(0, 140, 0);
 const QColor UpperColour(200, 0, 0);
+const QColor GridColour(215, 215, 215);
+const QColor CrossColour(90, 90, 90);
 
-// Labels that suit the span: hours within two days, days within two months, else months.
-QString TimeFormat(qint64 spanMs) {
-    if (spanMs <= 48 * HourMs)
-        return QStringLiteral("HH:mm");
-    if (spanMs <= 62 * 24 * HourMs)
-        return QStringLiteral("dd-MM");
-    return QStringLiteral("MM-yyyy");
+// A text on a pale box, so that it reads over the lines.
+QGraphicsRectItem* TextBox(QGraphicsItem* parent, const QBrush& colour) {
+    auto* box = new QGraphicsRectItem(parent);
+    box->setPen(QPen(QColor(170, 170, 170), 1));
+    box->setBrush(QColor(255, 255, 255, 230));
+    auto* text = new QGraphicsSimpleTextItem(box);
+    text->setBrush(colour);
+    text->setPos(4, 1);
+    return box;
+}
+
+void SetBoxText(QGraphicsRectItem* box, const QString& text) {
+    auto* label = static_cast<QGraphicsSimpleTextItem*>(box->childItems().first());
+    label->setText(text);
+    const QRectF size = label->boundingRect();
+    box->setRect(0, 0, size.width() + 8, size.height() + 2);
 }
 
 class ChartView : public QChartView, public ChartPlot {
 public:
-    ChartView(QWidget* parent, const ChartTexts& texts,
-              std::function<QString(qint64, double)> hoverText)
+    ChartView(QWidget* parent, const ChartTexts& texts, HoverFinder hover)
         // Given at once: a chart set later would leave the view's own default chart behind.
-        : QChartView(new QChart, parent), Texts(texts), HoverText(std::move(hoverText)) {
+        : QChartView(new QChart, parent), Texts(texts), Hover(std::move(hover)) {
         setRenderHint(QPainter::Antialiasing);
         setMouseTracking(true);
         Chart = chart();
-        Chart->setMargins(QMargins(4, 4, 4, 4));
+        Chart->setMargins(QMargins(4, 4, 12, 4));
         Chart->legend()->setAlignment(Qt::AlignBottom);
+        // The time axis's marks and labels are drawn here, on the places they belong to; the
+        // axis keeps labels of its own, unseen, for their room.
         Time = new QDateTimeAxis;
+        Time->setFormat(QStringLiteral("HH"));
+        Time->setTickCount(2);
+        Time->setGridLineVisible(false);
+        Time->setLabelsBrush(Qt::transparent);
         Rate = new QValueAxis;
         Rate->setLabelFormat(QStringLiteral("%.4f"));
+        Rate->setTickType(QValueAxis::TicksDynamic);
+        Rate->setTickAnchor(0);
         // The rate's labels with the user's decimal separator, as everywhere else.
         Chart->setLocalizeNumbers(true);
         Chart->addAxis(Time, Qt::AlignBottom);
@@ -50,12 +69,18 @@ public:
         QFont big = Message->font();
         big.setPointSizeF(big.pointSizeF() * 1.5);
         Message->setFont(big);
-        const QPen cross(QColor(90, 90, 90), 1, Qt::DotLine);
+        const QPen cross(CrossColour, 1, Qt::DotLine);
         Vertical = new QGraphicsLineItem(Chart);
         Horizontal = new QGraphicsLineItem(Chart);
         Vertical->setPen(cross);
         Horizontal->setPen(cross);
-        HoverLabel = new QGraphicsSimpleTextItem(Chart);
+        // The reading snapped to: a dot, or a bar from its lowest to its highest.
+        Spot = new QGraphicsLineItem(Chart);
+        Spot->setPen(QPen(QColor(90, 90, 90, 170), 6, Qt::SolidLine, Qt::RoundCap));
+        HoverLabel = TextBox(Chart, Qt::black);
+        for (QGraphicsItem* item : CrossItems())
+            item->setZValue(10);
+        connect(Chart, &QChart::plotAreaChanged, this, [this] { Place(); });
         HideCrosshair();
     }
 
@@ -66,9 +91,10 @@ public:
         return plot > 10 ? plot : std::max(100, width() - 80);
     }
 
-    void Show(const ChartLines& lines, double buyLevel, double sellLevel) override {
+    void Show(const ChartLines& lines, const ChartFrame& frame) override {
         Chart->removeAllSeries();
         Lines = lines;
+        Frame = frame;
         bool named = false;
         for (const QList<QPointF>& stretch : lines.Lines) {
             auto* series = new QLineSeries;
@@ -76,6 +102,14 @@ public:
             series->replace(stretch);
             Add(series, named ? QString() : Texts.Rate);
             named = true;
+        }
+        if (!lines.Dots.isEmpty()) {
+            auto* dots = new QScatterSeries;
+            dots->setMarkerSize(7);
+            dots->setColor(RateColour);
+            dots->setBorderColor(RateColour);
+            dots->replace(lines.Dots);
+            Add(dots, named ? QString() : Texts.Rate);
         }
         named = false;
         for (qsizetype i = 0; i < lines.BandHighs.size(); ++i) {
@@ -92,57 +126,69 @@ public:
             Add(band, named ? QString() : Texts.Band);
             named = true;
         }
-        double low = lines.Low;
-        double high = lines.High;
-        const bool empty = lines.Empty();
-        for (const auto& [level, name, colour] :
-             {std::tuple{buyLevel, Texts.LowerLimit, LowerColour},
-              std::tuple{sellLevel, Texts.UpperLimit, UpperColour}}) {
-            if (level < 0.0001)
+        for (const auto& [mark, name, colour] :
+             {std::tuple{frame.Lower, Texts.LowerLimit, LowerColour},
+              std::tuple{frame.Upper, Texts.UpperLimit, UpperColour}}) {
+            if (!mark || mark->Where != LimitMark::Inside)
                 continue;
             auto* line = new QLineSeries;
             line->setPen(QPen(colour, 1.5, Qt::DashLine));
-            line->append(qreal(lines.Span.FromMs), level);
-            line->append(qreal(lines.Span.ToMs), level);
+            line->append(qreal(lines.Span.FromMs), mark->Level);
+            line->append(qreal(lines.Span.ToMs), mark->Level);
             Add(line, name);
-            low = empty ? level : std::min(low, level);
-            high = empty ? level : std::max(high, level);
         }
-        Time->setFormat(TimeFormat(lines.Span.ToMs - lines.Span.FromMs));
         Time->setRange(QDateTime::fromMSecsSinceEpoch(lines.Span.FromMs),
                        QDateTime::fromMSecsSinceEpoch(lines.Span.ToMs));
-        const double margin = std::max((high - low) * 0.08, 0.0005);
-        Rate->setRange(low - margin, high + margin);
-        Message->setText(empty ? Texts.NoReadings : QString());
-        PlaceMessage();
+        Time->setVisible(true);
+        // Nothing to fit the rate to: no rate axis.
+        Rate->setVisible(frame.RateStep > 0);
+        if (frame.RateStep > 0) {
+            Rate->setRange(frame.RateLow, frame.RateHigh);
+            Rate->setTickInterval(frame.RateStep);
+        }
+        Chart->legend()->setVisible(true);
+        Message->setText(lines.Empty() ? Texts.NoReadings : QString());
+        MakeMarks();
+        Place();
+        HideCrosshair();
+    }
+
+    void Clear() override {
+        Chart->removeAllSeries();
+        Lines = {};
+        Frame = {};
+        Time->setVisible(false);
+        Rate->setVisible(false);
+        Chart->legend()->setVisible(false);
+        Message->setText(QString());
+        MakeMarks();
         HideCrosshair();
     }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override {
-        QChartView::resizeEvent(event);
-        PlaceMessage();
-    }
-
     void mouseMoveEvent(QMouseEvent* event) override {
         QChartView::mouseMoveEvent(event);
         const QPointF at = Chart->mapFromScene(mapToScene(event->position().toPoint()));
         const QRectF area = Chart->plotArea();
-        if (!area.contains(at) || Lines.Empty()) {
+        const std::optional<ChartHover> hover =
+            area.contains(at) ? Hover(qint64(TimeAt(at.x()))) : std::nullopt;
+        if (!hover) {
             HideCrosshair();
             return;
         }
-        const QPointF value = Chart->mapToValue(at, Chart->series().value(0));
-        Vertical->setLine(at.x(), area.top(), at.x(), area.bottom());
-        Horizontal->setLine(area.left(), at.y(), area.right(), at.y());
-        HoverLabel->setText(HoverText(qint64(value.x()), value.y()));
-        // Beside the cursor, kept inside the plot.
-        const QRectF box = HoverLabel->boundingRect();
-        HoverLabel->setPos(std::min(at.x() + 8, area.right() - box.width()),
-                           std::max(at.y() - box.height() - 4, area.top()));
-        for (QGraphicsItem* item :
-             {static_cast<QGraphicsItem*>(Vertical), static_cast<QGraphicsItem*>(Horizontal),
-              static_cast<QGraphicsItem*>(HoverLabel)})
+        const qreal x = XOf(hover->Ms);
+        const qreal low = YOf(hover->Low);
+        const qreal high = YOf(hover->High);
+        Vertical->setLine(x, area.top(), x, area.bottom());
+        Horizontal->setLine(area.left(), (low + high) / 2, area.right(), (low + high) / 2);
+        Spot->setLine(x, low, x, high);
+        SetBoxText(HoverLabel, hover->Text);
+        // Beside the reading, on its right unless that leaves the plot, and kept inside it.
+        const QRectF box = HoverLabel->rect();
+        const qreal left = x + 8 + box.width() > area.right() ? x - 8 - box.width() : x + 8;
+        HoverLabel->setPos(std::max(left, area.left()),
+                           std::max(high - box.height() - 4, area.top()));
+        for (QGraphicsItem* item : CrossItems())
             item->show();
     }
 
@@ -164,28 +210,108 @@ private:
         }
     }
 
-    void PlaceMessage() {
+    // The time axis's grid lines and labels, and the markers of levels beyond the rate axis.
+    void MakeMarks() {
+        for (const Mark& mark : std::as_const(Marks)) {
+            delete mark.Line;
+            delete mark.Label;
+        }
+        Marks.clear();
+        for (const TimeTick& tick : std::as_const(Frame.Ticks)) {
+            auto* line = new QGraphicsLineItem(Chart);
+            line->setPen(QPen(GridColour, 1));
+            // Under the series, with the rate axis's grid.
+            line->setZValue(2);
+            auto* label = new QGraphicsSimpleTextItem(tick.Label, Chart);
+            label->setBrush(Rate->labelsBrush());
+            label->setFont(Rate->labelsFont());
+            Marks.append({line, label, tick.Ms, LimitMark::Inside});
+        }
+        for (const auto& [mark, colour] :
+             {std::pair{Frame.Lower, LowerColour}, std::pair{Frame.Upper, UpperColour}}) {
+            if (!mark || mark->Where == LimitMark::Inside)
+                continue;
+            const QString arrow = mark->Where == LimitMark::Above ? QStringLiteral("\u25B2 ")
+                                                                  : QStringLiteral("\u25BC ");
+            QGraphicsRectItem* label = TextBox(Chart, colour);
+            SetBoxText(label, arrow + mark->Label);
+            label->setZValue(5);
+            Marks.append({nullptr, label, 0, mark->Where});
+        }
+    }
+
+    // Puts the marks, the message and the levels' markers where the plot area now is.
+    void Place() {
         const QRectF area = Chart->plotArea();
         const QRectF box = Message->boundingRect();
         Message->setPos(area.center() - QPointF(box.width() / 2, box.height() / 2));
+        // Right-aligned at the edge the level lies beyond, one under the other.
+        qreal above = area.top() + 2;
+        qreal below = area.bottom() - 2;
+        for (const Mark& mark : std::as_const(Marks)) {
+            const QRectF text = mark.Label->boundingRect();
+            if (mark.Line) {
+                const qreal x = XOf(mark.Ms);
+                mark.Line->setLine(x, area.top(), x, area.bottom() + 4);
+                mark.Label->setPos(
+                    std::clamp(x - text.width() / 2, 0.0, Chart->size().width() - text.width()),
+                    area.bottom() + 5);
+            } else if (mark.Where == LimitMark::Above) {
+                mark.Label->setPos(area.right() - text.width() - 4, above);
+                above += text.height();
+            } else {
+                below -= text.height();
+                mark.Label->setPos(area.right() - text.width() - 4, below);
+            }
+        }
     }
+
+    qreal XOf(qint64 ms) const {
+        const QRectF area = Chart->plotArea();
+        const qint64 length = std::max<qint64>(Lines.Span.ToMs - Lines.Span.FromMs, 1);
+        return area.left() + area.width() * qreal(ms - Lines.Span.FromMs) / qreal(length);
+    }
+
+    qreal TimeAt(qreal x) const {
+        const QRectF area = Chart->plotArea();
+        return qreal(Lines.Span.FromMs) +
+               (x - area.left()) / area.width() * qreal(Lines.Span.ToMs - Lines.Span.FromMs);
+    }
+
+    qreal YOf(double rate) const {
+        const QRectF area = Chart->plotArea();
+        return area.bottom() -
+               area.height() * (rate - Frame.RateLow) / (Frame.RateHigh - Frame.RateLow);
+    }
+
+    QList<QGraphicsItem*> CrossItems() const { return {Vertical, Horizontal, Spot, HoverLabel}; }
 
     void HideCrosshair() {
-        Vertical->hide();
-        Horizontal->hide();
-        HoverLabel->hide();
+        for (QGraphicsItem* item : CrossItems())
+            item->hide();
     }
 
+    // A time mark (its grid line and label at a time), or a level's marker (no line).
+    struct Mark {
+        QGraphicsLineItem* Line;
+        QGraphicsItem* Label;
+        qint64 Ms;
+        LimitMark::Place Where;
+    };
+
     ChartTexts Texts;
-    std::function<QString(qint64, double)> HoverText;
+    HoverFinder Hover;
     ChartLines Lines;
+    ChartFrame Frame;
     QChart* Chart;
     QDateTimeAxis* Time;
     QValueAxis* Rate;
     QGraphicsSimpleTextItem* Message;
     QGraphicsLineItem* Vertical;
     QGraphicsLineItem* Horizontal;
-    QGraphicsSimpleTextItem* HoverLabel;
+    QGraphicsLineItem* Spot;
+    QGraphicsRectItem* HoverLabel;
+    QList<Mark> Marks;
 };
 
 class ChartsModule : public QObject, public ChartModule {
@@ -194,9 +320,8 @@ class ChartsModule : public QObject, public ChartModule {
     Q_INTERFACES(ChartModule)
 
 public:
-    ChartPlot* CreatePlot(QWidget* parent, const ChartTexts& texts,
-                          std::function<QString(qint64, double)> hoverText) override {
-        return new ChartView(parent, texts, std::move(hoverText));
+    ChartPlot* CreatePlot(QWidget* parent, const ChartTexts& texts, HoverFinder hover) override {
+        return new ChartView(parent, texts, std::move(hover));
     }
 };
 

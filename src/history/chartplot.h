@@ -25,20 +25,23 @@ public:
     virtual ~ChartPlot() = default;
     // The plot as a widget; its parent owns it.
     virtual QWidget* Widget() = 0;
-    // Replaces what is drawn. A level below 0.0001 draws no line.
-    virtual void Show(const ChartLines& lines, double buyLevel, double sellLevel) = 0;
+    // Replaces what is drawn, in the frame given.
+    virtual void Show(const ChartLines& lines, const ChartFrame& frame) = 0;
+    // Draws nothing at all: no axes, no legend, no message.
+    virtual void Clear() = 0;
     // Horizontal pixels of the plot area: one slice each.
     virtual int PlotWidth() const = 0;
 };
+
+// Where the crosshair goes for the mouse at a time (UTC milliseconds); none hides it.
+using HoverFinder = std::function<std::optional<ChartHover>(qint64 ms)>;
 
 // The module's root object: the program loads it (support/modules.h) and never links it.
 class ChartModule {
 public:
     virtual ~ChartModule() = default;
-    // hoverText writes the crosshair's time (UTC milliseconds) and rate.
-    virtual ChartPlot* CreatePlot(QWidget* parent, const ChartTexts& texts,
-                                  std::function<QString(qint64, double)> hoverText) = 0;
+    virtual ChartPlot* CreatePlot(QWidget* parent, const ChartTexts& texts, HoverFinder hover) = 0;
 };
 
-#define ChartModule_iid "nl.qzrate.ChartModule/1"
+#define ChartModule_iid "nl.qzrate.ChartModule/2"
 Q_DECLARE_INTERFACE(ChartModule, ChartModule_iid)

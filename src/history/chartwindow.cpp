@@ -28,8 +28,16 @@ const QString Group = QStringLiteral("Koersverloop");
 } // namespace
 
 ChartWindow::ChartWindow(HistoryService& history, const QString& iniPath, QWidget* parent)
-    : QWidget(parent, Qt::Window), History(history), IniPath(iniPath) {
+    : QWidget(parent, Qt::Window), History(history), IniPath(iniPath),
+      Regional(SystemRegionalSettings()),
+      // The time axis speaks the window's language.
+      Language(LanguageCode() == u"NLD" ? QLocale(QLocale::Dutch, QLocale::Netherlands)
+                                        : QLocale(QLocale::English)) {
     setWindowTitle(Text("qzRate - Koersverloop", "qzRate - Rate history"));
+    Texts = {Text("Koers", "Rate"),
+             Text("Hoogste en laagste per kwartier", "Highest and lowest per quarter hour"),
+             Text("Ondergrens", "Lower limit"), Text("Bovengrens", "Upper limit"),
+             Text("Nog geen koersen", "No readings yet")};
     resize(800, 480);
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
@@ -54,6 +62,9 @@ ChartWindow::ChartWindow(HistoryService& history, const QString& iniPath, QWidge
     layout->addLayout(bar);
     Notice = new QLabel(this);
     Notice->setAlignment(Qt::AlignCenter);
+    // However long, it never widens the window.
+    Notice->setWordWrap(true);
+    Notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Notice->hide();
     layout->addWidget(Notice);
     Body = new QVBoxLayout;
@@ -134,18 +145,9 @@ void ChartWindow::ModuleLoaded() {
         Notice->show();
         return;
     }
-    const RegionalSettings regional = SystemRegionalSettings();
-    Plot = Module->CreatePlot(
-        this,
-        ChartTexts{Text("Koers", "Rate"),
-                   Text("Hoogste en laagste per kwartier", "Highest and lowest per quarter hour"),
-                   Text("Ondergrens", "Lower limit"), Text("Bovengrens", "Upper limit"),
-                   Text("Nog geen koersen", "No readings yet")},
-        [regional](qint64 ms, double rate) {
-            return regional.locale.toString(QDateTime::fromMSecsSinceEpoch(ms),
-                                            regional.dateTimeFormat) +
-                   QStringLiteral("  ") + FormatFixed(1, 4, rate, regional.decimalSeparator);
-        });
+    Plot = Module->CreatePlot(this, Texts, [this](qint64 ms) {
+        return Lines && !Unreadable ? HoverAt(*Lines, ms, Regional) : std::nullopt;
+    });
     Body->addWidget(Plot->Widget());
     // The plot paints on its viewport.
     if (auto* view = qobject_cast<QAbstractScrollArea*>(Plot->Widget()))
@@ -174,10 +176,16 @@ void ChartWindow::Answer(quint64 ticket, const ChartLines& lines, const QString&
     if (ticket != Asked)
         return;
     Asked = 0;
+    // The window says what failed in its own words; the log, once, in the database's.
+    if (!error.isEmpty() && error != LastError)
+        qCWarning(lcHistory).noquote() << "chart: the history cannot be read:" << error;
+    LastError = error;
+    Unreadable = !error.isEmpty() && lines.Empty();
     if (!error.isEmpty()) {
-        Notice->setText(Text("Het koersverloop kan niet worden gelezen: ",
-                             "The rate history cannot be read: ") +
-                        error);
+        Notice->setText(Unreadable ? Text("Het koersverloop kan niet worden gelezen",
+                                          "The rate history cannot be read")
+                                   : Text("Een deel van het koersverloop kan niet worden gelezen",
+                                          "Part of the rate history cannot be read"));
         Notice->show();
     } else if (ModuleError.isEmpty()) {
         Notice->hide();
@@ -191,9 +199,20 @@ void ChartWindow::Answer(quint64 ticket, const ChartLines& lines, const QString&
 void ChartWindow::ShowLines() {
     if (!Plot || !Lines)
         return;
-    const auto [buy, sell] = Levels();
-    Plot->Show(*Lines, buy, sell);
     PaintPending = true;
+    if (Unreadable) {
+        Plot->Clear();
+        return;
+    }
+    const auto [buy, sell] = Levels();
+    ChartFrame frame = FrameChart(*Lines, buy, sell, Plot->PlotWidth(), Language);
+    // A level beyond the rate axis is named on its marker.
+    for (auto& [mark, name] :
+         {std::pair{&frame.Lower, Texts.LowerLimit}, std::pair{&frame.Upper, Texts.UpperLimit}})
+        if (*mark)
+            (*mark)->Label =
+                name + u' ' + FormatFixed(1, 4, (*mark)->Level, Regional.decimalSeparator);
+    Plot->Show(*Lines, frame);
 }
 
 bool ChartWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "history/chartplot.h"
 #include "history/chartquery.h"
 #include "history/historyexport.h"
+#include "support/regional.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -73,6 +75,9 @@ private:
 
     HistoryService& History;
     QString IniPath;
+    RegionalSettings Regional;
+    QLocale Language;
+    ChartTexts Texts;
     ChartRange CurrentRange = ChartRange::Day;
     QVBoxLayout* Body;
     QTimer ResizeSettled;
@@ -82,6 +87,9 @@ private:
     quint64 Asked = 0;
     bool AskAgain = false;
     std::optional<ChartLines> Lines;
+    // Nothing could be read: nothing is drawn.
+    bool Unreadable = false;
+    QString LastError;
     bool PaintPending = false;
     std::shared_ptr<std::atomic_bool> ExportCancel;
 };

@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -27,6 +28,26 @@ private:
     double Level = 0.92;
 };
 
+// Whether a time lies within office hours, one local day worked out at a time.
+class OfficeHours {
+public:
+    bool Contains(qint64 timeMs) {
+        if (timeMs >= DayEndMs) {
+            const QDate day = QDateTime::fromMSecsSinceEpoch(timeMs).date();
+            DayEndMs = QDateTime(day.addDays(1), QTime(0, 0)).toMSecsSinceEpoch();
+            const bool weekday = day.dayOfWeek() <= 5;
+            FromMs = weekday ? QDateTime(day, QTime(8, 30)).toMSecsSinceEpoch() : DayEndMs;
+            ToMs = weekday ? QDateTime(day, QTime(17, 30)).toMSecsSinceEpoch() : DayEndMs;
+        }
+        return timeMs >= FromMs && timeMs <= ToMs;
+    }
+
+private:
+    qint64 DayEndMs = std::numeric_limits<qint64>::min();
+    qint64 FromMs = 0;
+    qint64 ToMs = 0;
+};
+
 } // namespace
 
 bool FillHistory(ReadingStore& store, const HistoryFill& fill) {
@@ -44,8 +65,11 @@ bool FillHistory(ReadingStore& store, const HistoryFill& fill) {
         raw.clear();
         return ok;
     };
+    OfficeHours office;
     int count = 0;
     for (qint64 t = endMs - fill.Days * DayMs; t <= endMs; t += stepMs) {
+        if (fill.OfficeHours && !office.Contains(t))
+            continue;
         const double rate = walk.Next(t);
         const bool outage = t % DayMs >= OutageFromMs && t % DayMs < OutageFromMs + OutageMs;
         if (t >= rawFromMs)

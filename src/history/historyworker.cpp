@@ -124,9 +124,10 @@ void HistoryWorker::Ask(quint64 ticket, ChartRange range, int pixels) {
         return;
     }
     const TimeSpan span = RangeSpanIn(Store.Database(), range, Now());
-    emit Answered(ticket,
-                  BuildChartLines(span, QueryReadingSlices(Store.Database(), span, pixels),
-                                  QueryCandleSlices(Store.Database(), span, pixels)),
-                  QString());
+    // A query that fails part-way leaves what it found, drawn with its error.
+    QString error;
+    const QList<Slice> readings = QueryReadingSlices(Store.Database(), span, pixels, error);
+    const QList<Slice> candles = QueryCandleSlices(Store.Database(), span, pixels, error);
+    emit Answered(ticket, BuildChartLines(span, readings, candles), error);
     Rest();
 }

@@ -14,6 +14,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -35,7 +36,7 @@ class TestChartWindow : public QObject {
 
     static QStringList Texts(QChart* chart) {
         QStringList texts;
-        for (QGraphicsItem* item : chart->childItems())
+        for (QGraphicsItem* item : chart->scene()->items())
             if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item);
                 text && text->isVisible() && !text->text().isEmpty())
                 texts << text->text();
@@ -56,7 +57,8 @@ private slots:
             history.Keep(i > 20 && i < 50 ? Failed(Now - (60 - i) * 60000)
                                           : Good(Now - (60 - i) * 60000, 0.92 + i * 0.0001));
         ChartWindow window(history, Dir.filePath("qzRate.ini"));
-        window.Levels = [] { return std::pair{0.91, 0.00009}; };
+        // The lower level among the rates, the upper far above them.
+        window.Levels = [] { return std::pair{0.921, 0.95}; };
         QSignalSpy painted(&window, &ChartWindow::Painted);
         // The last hour may begin before midnight.
         window.SetRange(ChartRange::Week);
@@ -64,20 +66,23 @@ private slots:
         QCOMPARE(window.windowTitle(), "qzRate - Rate history");
         QVERIFY(painted.wait(20000));
         QChart* chart = window.findChild<QChartView*>()->chart();
-        QCOMPARE(Legend(chart), (QStringList{"Rate", "Lower limit"}));
+        // The legend lays its markers out after the first paint.
+        QTRY_COMPARE(Legend(chart), (QStringList{"Rate", "Lower limit"}));
         int lines = 0;
         for (QAbstractSeries* series : chart->series())
             lines += series->name() != u"Lower limit";
         QCOMPARE(lines, 2);
+        QVERIFY(Texts(chart).join('\n').contains(u"\u25B2 Upper limit 0"));
 
         history.Keep(Good(Now - 1000, 0.99));
         QTRY_VERIFY(static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first())->max() > 0.99);
-        QVERIFY(Texts(chart).isEmpty());
+        QVERIFY(!Texts(chart).contains("No readings yet"));
         window.SetRange(ChartRange::Year);
         window.close();
     }
 
-    // The range is kept in the window's own group; an empty range says so.
+    // The range is kept in the window's own group; an empty range says so; a first reading is
+    // a point.
     void remembersItsRange() {
         HistoryService history(Dir.filePath("empty.sqlite"), Clock);
         const QString ini = Dir.filePath("range.ini");
@@ -88,8 +93,12 @@ private slots:
             window.Ranges->button(2)->click();
             QTRY_VERIFY(window.Plot);
             QChart* chart = window.findChild<QChartView*>()->chart();
-            QTRY_COMPARE(Texts(chart), QStringList{"No readings yet"});
+            QTRY_VERIFY(Texts(chart).contains("No readings yet"));
             QVERIFY(chart->series().isEmpty());
+            history.Keep(Good(Now - 60000, 0.92));
+            QTRY_VERIFY(qobject_cast<QScatterSeries*>(chart->series().value(0)));
+            QCOMPARE(static_cast<QXYSeries*>(chart->series().first())->points(),
+                     QList<QPointF>{QPointF(Now - 60000, 0.92)});
         }
         QSettings settings(ini, QSettings::IniFormat);
         QCOMPARE(settings.allKeys(),
@@ -98,13 +107,23 @@ private slots:
         QCOMPARE(again.Range(), ChartRange::Month);
     }
 
+    // The window says so in its own words, the log in the database's; nothing is drawn.
     void unreadableHistorySaysSo() {
+        const HistoryLogLines log;
         QVERIFY(QFile(Dir.filePath("file")).open(QIODevice::WriteOnly));
         HistoryService history(Dir.filePath("file/h.sqlite"), Clock);
         ChartWindow window(history, Dir.filePath("bad.ini"));
+        QSignalSpy painted(&window, &ChartWindow::Painted);
         window.Open();
-        QTRY_VERIFY(window.Notice->isVisible());
-        QVERIFY(window.Notice->text().startsWith("The rate history cannot be read: "));
+        QVERIFY(painted.wait(20000));
+        QCOMPARE(window.Notice->text(), "The rate history cannot be read");
+        QVERIFY(log.Lines().last().contains("file/h.sqlite"));
+        QChart* chart = window.findChild<QChartView*>()->chart();
+        QVERIFY(!chart->legend()->isVisible());
+        for (QAbstractAxis* axis : chart->axes())
+            QVERIFY(!axis->isVisible());
+        QVERIFY(Texts(chart).isEmpty());
+        QCOMPARE(window.width(), 800);
     }
 
     // The button writes the range shown, on the history's thread; a failure is told.
