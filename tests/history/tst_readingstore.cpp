@@ -1,7 +1,6 @@
 #include "historytest.h"
 
 #include "history/candlefolder.h"
-#include "history/historyservice.h"
 #include "history/historyworker.h"
 #include "history/pendingreadings.h"
 #include "history/readingstore.h"
@@ -321,20 +320,6 @@ private slots:
         ReadingStore store(path, "check");
         QVERIFY(store.Open(Now));
         QCOMPARE(store.ReadingCount(), 41);
-    }
-
-    // The program ends: every reading on its way to the history's thread is still written.
-    void readingsOnTheirWayAtTheEnd() {
-        QTemporaryDir dir;
-        {
-            HistoryService history(dir.filePath("h.sqlite"), [this] { return Now; });
-            history.Start();
-            for (int i = 0; i < 200; ++i)
-                history.Keep(Good(i, 0.9));
-        }
-        ReadingStore store(dir.filePath("h.sqlite"), "end");
-        QVERIFY(store.Open(Now));
-        QCOMPARE(store.ReadingCount(), 200);
     }
 
     void memoryKeepsTheNewest() {
