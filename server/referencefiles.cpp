@@ -43,9 +43,9 @@ QList<DemoReferenceDay> DemoReferenceDays(const QDate& until) {
     for (QDate date = FirstDay; date <= until; date = date.addDays(1)) {
         if (!IsWorkingDay(date))
             continue;
-        // A walk of at most 60 pips a day, drawn back towards 1.15, that stays within reach.
+        // A walk of at most 60 pips a day, drawn back towards 1.15 so that it stays near.
         const double step = (random.generateDouble() - 0.5) * 0.012 + (1.15 - rate) * 0.002;
-        rate = std::clamp(std::round((rate + step) * 10000.0) / 10000.0, 0.83, 1.6);
+        rate = std::round((rate + step) * 10000.0) / 10000.0;
         days.append({date, rate});
     }
     return days;
