@@ -22,8 +22,8 @@ private slots:
         QTest::addColumn<bool>("readable");
         QTest::addColumn<QStringList>("days");
 
-        const QByteArray good = Day("2026-12-01", "1.0500");
-        const QString goodDay = "2026-12-01 1.05 0,9524";
+        const QByteArray good = Day("2026-12-01", "1.0900");
+        const QString goodDay = "2026-12-01 1.09 0,9174";
         QTest::newRow("day file") << ReferenceDocument(Day("2026-12-08", "1.0543")) << true
                                   << QStringList{"2026-12-08 1.0543 0,9485"};
         QTest::newRow("halfway rounds to even") << ReferenceDocument(Day("2026-12-08", "1.28"))
@@ -43,10 +43,10 @@ private slots:
         QTest::newRow("not a plain positive decimal")
             << ReferenceDocument(Day("2026-12-08", "0") + Day("2026-12-07", "-1.05") +
                                  Day("2026-12-06", "1,05") + Day("2026-12-05", "NaN") +
-                                 Day("2026-12-04", "1e400") + Day("2026-12-03", "+1.05") +
-                                 Day("2026-12-02", "1.") + Day("2026-11-30", ".5") +
-                                 Day("2026-11-29", " 1.05") + Day("2026-11-28", "1.0.5") +
-                                 Day("2026-11-27", "") + good)
+                                 Day("2026-12-04", "1e400") + Day("2026-11-26", "1e0") +
+                                 Day("2026-12-03", "+1.05") + Day("2026-12-02", "1.") +
+                                 Day("2026-11-30", ".5") + Day("2026-11-29", " 1.05") +
+                                 Day("2026-11-28", "1.0.5") + Day("2026-11-27", "") + good)
             << true << QStringList{goodDay};
         QTest::newRow("from 0.2 to 5")
             << ReferenceDocument(Day("2026-12-08", "0.1999") + Day("2026-12-07", "0.2") +
@@ -64,7 +64,10 @@ private slots:
             << true << QStringList{goodDay};
         QTest::newRow("rates outside a dated cube")
             << ReferenceDocument("<Cube currency='USD' rate='1.05'/><Cube>" +
-                                 Day("2026-12-08", "1.05") + "</Cube>" + good)
+                                 Day("2026-12-08", "1.05") +
+                                 "</Cube><Day time='2026-12-07'><Cube currency='USD' "
+                                 "rate='1.05'/></Day>" +
+                                 good)
             << true << QStringList{goodDay};
         QTest::newRow("no days") << ReferenceDocument("") << true << QStringList{};
         QTest::newRow("cubes of another vocabulary")
