@@ -44,9 +44,6 @@ private slots:
             << false << QByteArray() << int(Outcome::Failed) << 0 << QByteArray() << "larger";
         QTest::newRow("not modified") << day << ScriptedAnswer{.status = 304} << false << Since
                                       << int(Outcome::NotModified) << 0 << Since << "";
-        QTest::newRow("error page")
-            << day << ScriptedAnswer{.status = 404, .body = DayFile(2000)} << false << QByteArray()
-            << int(Outcome::Failed) << 0 << QByteArray() << "404";
         // The history's file ends once the server has sent nothing for its quiet time.
         const QByteArray history =
             ReferenceDocument(ReferenceDayCube("2026-12-08", {{"USD", "1.0543"}}).repeated(200));
@@ -84,8 +81,8 @@ private slots:
         QTEST(int(fetch.days.size()), "days");
         QTEST(fetch.lastModified, "lastModified");
         QFETCH(QString, error);
-        QVERIFY2(fetch.error.contains(error), qPrintable(fetch.error));
-        QCOMPARE(fetch.error.isEmpty(), error.isEmpty());
+        QVERIFY2(error.isEmpty() ? fetch.error.isEmpty() : fetch.error.contains(error),
+                 qPrintable(fetch.error));
         if (server) {
             const HttpRequest request = server->Requests().first();
             QCOMPARE(request.Path(),
