@@ -49,19 +49,17 @@ bool ReferenceFetcher::Busy() const {
 
 bool ReferenceFetcher::Fetch(ReferenceFile file, const QUrl& base,
                              const QByteArray& ifModifiedSince) {
-    if (Busy() || base.isEmpty())
-        return false;
     const bool day = file == ReferenceFile::Day;
     HttpTransfer::Options options;
     options.timeoutMs = day ? times.dayMs : times.historyMs;
     if (!ifModifiedSince.isEmpty())
         options.headers.emplaceBack("If-Modified-Since", ifModifiedSince);
+    // Refused while a transfer runs, and for anything but an http(s) URL with a host.
     if (!transfer->Start(base.resolved(QUrl(FileName(file))), options,
                          [this](QByteArrayView piece) { return TakePiece(piece); }))
         return false;
     result = ReferenceFetch{.file = file};
     askedSince = ifModifiedSince;
-    body.clear();
     tooLarge = false;
     if (!day) {
         bytesSeen = 0;
@@ -122,12 +120,9 @@ void ReferenceFetcher::ReadBody() {
         return;
     }
     const auto days = ReadReferenceRates(body, clock().date());
-    if (!days) {
-        Finish(Outcome::Failed, QStringLiteral("not a reference-rate file"));
-        return;
-    }
-    if (days->isEmpty()) {
-        Finish(Outcome::Failed, QStringLiteral("no usable day"));
+    if (!days || days->isEmpty()) {
+        Finish(Outcome::Failed, days ? QStringLiteral("no usable day")
+                                     : QStringLiteral("not a reference-rate file"));
         return;
     }
     result.days = *days;

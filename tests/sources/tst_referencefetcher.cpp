@@ -38,10 +38,14 @@ private slots:
             << false << QByteArray() << int(Outcome::Rates) << "";
         QTest::newRow("a byte over its cap")
             << day
-            << ScriptedAnswer{.body = DayFile(cap + 1), .framing = ScriptedAnswer::Framing::Chunked}
+            << ScriptedAnswer{.body = DayFile(cap + 1),
+                              .headers = {{"Last-Modified", Since}},
+                              .framing = ScriptedAnswer::Framing::Chunked}
             << false << QByteArray() << int(Outcome::Failed) << "larger";
         QTest::newRow("not modified") << day << ScriptedAnswer{.status = 304} << false << Since
                                       << int(Outcome::NotModified) << "";
+        QTest::newRow("HTML page") << day << ScriptedAnswer{.body = "<html><p>Onderhoud</html>"}
+                                   << false << QByteArray() << int(Outcome::Failed) << "not a";
         // The history's file ends once the server has sent nothing for its quiet time.
         const QByteArray history =
             ReferenceDocument(ReferenceDayCube("2026-12-08", {{"USD", "1.0543"}}).repeated(200));
@@ -49,6 +53,11 @@ private slots:
             << int(ReferenceFile::Days90)
             << ScriptedAnswer{.body = history, .cutAfter = 5000, .hangAfterCut = true} << false
             << QByteArray() << int(Outcome::Failed) << "no byte";
+        QTest::newRow("slow, never quiet") << int(ReferenceFile::Full)
+                                           << ScriptedAnswer{.body = DayFile(700),
+                                                             .headers = {{"Last-Modified", Since}},
+                                                             .dripMs = 1}
+                                           << false << QByteArray() << int(Outcome::Rates) << "";
         QTest::newRow("server down") << int(ReferenceFile::Full) << ScriptedAnswer{} << true
                                      << QByteArray() << int(Outcome::Failed) << "connect";
     }
@@ -69,7 +78,7 @@ private slots:
         QSignalSpy finished(&fetcher, &ReferenceFetcher::finished);
         QVERIFY(!fetcher.Fetch(ReferenceFile(file), QUrl())); // turned off
         QVERIFY(fetcher.Fetch(ReferenceFile(file), base, ifModifiedSince));
-        QVERIFY(!fetcher.Fetch(ReferenceFile(file), base));
+        QVERIFY(fetcher.Busy() && !fetcher.Fetch(ReferenceFile(file), base));
         QVERIFY(finished.wait(4000));
         QVERIFY(!fetcher.Busy());
         const auto fetch = finished.first().first().value<ReferenceFetch>();
@@ -81,10 +90,11 @@ private slots:
         QFETCH(QString, error);
         QVERIFY2(error.isEmpty() ? fetch.error.isEmpty() : fetch.error.contains(error),
                  qPrintable(fetch.error));
+        QVERIFY(!finished.wait(400)); // once only
         if (server) {
+            const QByteArray names[] = {"daily", "hist-90d", "hist"};
             const HttpRequest request = server->Requests().first();
-            QCOMPARE(request.Path(),
-                     "/eurofxref/" + ReferenceFetcher::FileName(ReferenceFile(file)).toLatin1());
+            QCOMPARE(request.Path(), "/eurofxref/eurofxref-" + names[file] + ".xml");
             QCOMPARE(request.Header("If-Modified-Since"), ifModifiedSince);
         }
     }
