@@ -11,9 +11,10 @@ class QProcessEnvironment;
 struct ServiceConfig {
     QUrl iex;
     QUrl d2e;
-    // The folder of the central bank's reference-rate files; empty when turned off ("off").
-    QUrl reference;
     QUrl publisher;
+    // The folder of the central bank's reference-rate files; empty when turned off ("off"),
+    // as it is in a config made without it.
+    QUrl reference = {};
 };
 
 // A bare host means https://host/; a full base URL may name scheme and port. Empty or
