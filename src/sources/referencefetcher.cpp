@@ -108,10 +108,9 @@ void ReferenceFetcher::EndTransfer(HttpTransfer::Outcome outcome) {
 
 void ReferenceFetcher::ReadBody() {
     const int status = transfer->HttpStatus();
-    result.lastModified = transfer->ResponseHeader("Last-Modified");
+    const QByteArray lastModified = transfer->ResponseHeader("Last-Modified");
     if (status == 304 && !askedSince.isEmpty()) {
-        if (result.lastModified.isEmpty())
-            result.lastModified = askedSince;
+        result.lastModified = lastModified.isEmpty() ? askedSince : lastModified;
         Finish(Outcome::NotModified);
         return;
     }
@@ -126,6 +125,7 @@ void ReferenceFetcher::ReadBody() {
         return;
     }
     result.days = *days;
+    result.lastModified = lastModified;
     Finish(Outcome::Rates);
 }
 
@@ -135,8 +135,6 @@ void ReferenceFetcher::Finish(Outcome outcome, const QString& error) {
     body = QByteArray();
     result.outcome = outcome;
     result.error = error;
-    if (outcome == Outcome::Failed)
-        result.lastModified.clear();
     if (outcome == Outcome::Rates) {
         qCInfo(lcSources).noquote()
             << "reference" << FileName(result.file) << result.days.size() << "days, newest"

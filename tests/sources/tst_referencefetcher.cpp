@@ -44,6 +44,11 @@ private slots:
             << false << QByteArray() << int(Outcome::Failed) << "larger";
         QTest::newRow("not modified") << day << ScriptedAnswer{.status = 304} << false << Since
                                       << int(Outcome::NotModified) << "";
+        QTest::newRow("error page") << day
+                                    << ScriptedAnswer{.status = 404,
+                                                      .body = DayFile(700),
+                                                      .headers = {{"Last-Modified", Since}}}
+                                    << false << QByteArray() << int(Outcome::Failed) << "404";
         QTest::newRow("HTML page") << day << ScriptedAnswer{.body = "<html><p>Onderhoud</html>"}
                                    << false << QByteArray() << int(Outcome::Failed) << "not a";
         // The history's file ends once the server has sent nothing for its quiet time.
