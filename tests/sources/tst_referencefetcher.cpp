@@ -33,9 +33,10 @@ private slots:
 
         const int day = int(ReferenceFile::Day);
         const qsizetype cap = ReferenceFetcher::MaxSize(ReferenceFile::Day);
+        // Modified since the day before.
         QTest::newRow("at its cap")
             << day << ScriptedAnswer{.body = DayFile(cap), .headers = {{"Last-Modified", Since}}}
-            << false << QByteArray() << int(Outcome::Rates) << "";
+            << false << QByteArray("Mon, 07 Dec 2026 15:00:00 GMT") << int(Outcome::Rates) << "";
         QTest::newRow("a byte over its cap")
             << day
             << ScriptedAnswer{.body = DayFile(cap + 1),
