@@ -15,6 +15,8 @@ QByteArray ReasonPhrase(int status) {
         return "Moved Permanently";
     case 302:
         return "Found";
+    case 304:
+        return "Not Modified";
     case 400:
         return "Bad Request";
     case 404:

@@ -1,6 +1,7 @@
 #include "server/publisherserver.h"
 #include "server/ratefeed.h"
 #include "server/ratepageserver.h"
+#include "server/referenceserver.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -26,13 +27,20 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Serves the demo IEX and D2E rate pages, and with --publisher the "
-                       "publisher's web server, on 127.0.0.1."));
+        QStringLiteral("Serves the demo IEX and D2E rate pages, the demo reference-rate files "
+                       "and with --publisher the publisher's web server, on 127.0.0.1."));
     parser.addHelpOption();
     parser.addOption({QStringLiteral("iex-port"), QStringLiteral("Port of the IEX page."),
                       QStringLiteral("port"), QStringLiteral("8451")});
     parser.addOption({QStringLiteral("d2e-port"), QStringLiteral("Port of the D2E page."),
                       QStringLiteral("port"), QStringLiteral("8452")});
+    parser.addOption({QStringLiteral("reference-port"),
+                      QStringLiteral("Port of the reference-rate files (under /eurofxref/)."),
+                      QStringLiteral("port"), QStringLiteral("8454")});
+    parser.addOption({QStringLiteral("bad-pages"),
+                      QStringLiteral("For this many seconds from the start the IEX and D2E pages "
+                                     "answer with a maintenance page that holds no rate."),
+                      QStringLiteral("seconds"), QStringLiteral("0")});
     parser.addOption({QStringLiteral("series"),
                       QStringLiteral("Rates (dollar in euros) to quote in turn, e.g. "
                                      "0,9230;0,9241; without it the rate wanders."),
@@ -50,10 +58,18 @@ int main(int argc, char* argv[]) {
     quint16 iexPort = 0;
     quint16 d2ePort = 0;
     quint16 publisherPort = 0;
+    quint16 referencePort = 0;
     if (!ReadPort(parser, QStringLiteral("iex-port"), iexPort) ||
         !ReadPort(parser, QStringLiteral("d2e-port"), d2ePort) ||
-        !ReadPort(parser, QStringLiteral("publisher-port"), publisherPort)) {
+        !ReadPort(parser, QStringLiteral("publisher-port"), publisherPort) ||
+        !ReadPort(parser, QStringLiteral("reference-port"), referencePort)) {
         err << "qzrate-server: a port must be a number from 1 to 65535\n";
+        return 2;
+    }
+    bool secondsOk = false;
+    const uint badSeconds = parser.value(QStringLiteral("bad-pages")).toUInt(&secondsOk);
+    if (!secondsOk || badSeconds > 24 * 3600) {
+        err << "qzrate-server: --bad-pages takes a number of seconds up to a day\n";
         return 2;
     }
 
@@ -69,13 +85,19 @@ int main(int argc, char* argv[]) {
 
     RatePageServer iex(RatePageServer::Kind::IEX, feed);
     RatePageServer d2e(RatePageServer::Kind::D2E, feed);
-    if (!iex.Listen(iexPort) || !d2e.Listen(d2ePort)) {
-        err << "qzrate-server: cannot listen: " << iex.ErrorString() << d2e.ErrorString() << '\n';
+    ReferenceServer reference([] { return QDate::currentDate(); });
+    if (!iex.Listen(iexPort) || !d2e.Listen(d2ePort) || !reference.Listen(referencePort)) {
+        err << "qzrate-server: cannot listen: " << iex.ErrorString() << d2e.ErrorString()
+            << reference.ErrorString() << '\n';
         return 1;
     }
+    iex.AnswerBadlyFor(int(badSeconds * 1000));
+    d2e.AnswerBadlyFor(int(badSeconds * 1000));
     QTextStream out(stdout);
     out << "IEX page at " << iex.Url().toString() << "\nD2E page at " << d2e.Url().toString()
-        << '\n';
+        << "\nReference rates at " << reference.FolderUrl().toString() << '\n';
+    if (badSeconds > 0)
+        out << "Both rate pages answer badly for " << badSeconds << " s\n";
 
     std::unique_ptr<PublisherServer> publisher;
     if (parser.isSet(QStringLiteral("publisher"))) {

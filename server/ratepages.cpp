@@ -38,3 +38,8 @@ QByteArray D2ERatePage(double usdEur) {
                                      DutchNumber(usdEur, 4) +
                                      "</div>\n<div class=\"ratesC2\">EUR</div>\n</div>\n");
 }
+
+QByteArray MaintenancePage() {
+    return Page("Onderhoud", "<p>Deze pagina is tijdelijk niet beschikbaar. Probeer het later "
+                             "opnieuw.</p>\n");
+}

@@ -6,9 +6,17 @@
 RatePageServer::RatePageServer(Kind kind, RateFeed& feed, QObject* parent)
     : HttpServer(parent), kind(kind), feed(feed) {}
 
+void RatePageServer::AnswerBadlyFor(int ms) {
+    badUntil = QDeadlineTimer(ms);
+}
+
 void RatePageServer::Respond(QTcpSocket* socket, const HttpRequest& request) {
     if (request.Path() != "/") {
         SendResponse(socket, 404, "<html><body><h1>404 Niet gevonden</h1></body></html>\n");
+        return;
+    }
+    if (!badUntil.hasExpired()) {
+        SendResponse(socket, 503, MaintenancePage());
         return;
     }
     const double usdEur = feed.Next();

@@ -113,6 +113,7 @@ bool HttpTransfer::Start(const QUrl& url, const Options& options, PieceHandler h
     errorText.clear();
     bytesReceived = 0;
     headerBytes = 0;
+    responseHeaders.clear();
     lastStatus = 0;
     contentLength = -1;
     abortAsked = false;
@@ -186,6 +187,15 @@ qint64 HttpTransfer::ContentLength() const {
     return contentLength;
 }
 
+QByteArray HttpTransfer::ResponseHeader(QByteArrayView name) const {
+    for (const QByteArray& line : responseHeaders) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.first(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.sliced(colon + 1).trimmed();
+    }
+    return {};
+}
+
 int HttpTransfer::OnSocket(void*, int socket, int what, void* self, void*) {
     static_cast<HttpTransfer*>(self)->WatchSocket(socket, what);
     return 0;
@@ -210,6 +220,11 @@ size_t HttpTransfer::OnHeader(char* data, size_t size, size_t count, void* self)
         return CURL_WRITEFUNC_ERROR;
     }
     const QByteArrayView line(data, qsizetype(length));
+    // A status line starts the headers of the next response of a redirect.
+    if (line.startsWith("HTTP/"))
+        transfer->responseHeaders.clear();
+    else
+        transfer->responseHeaders.append(line.toByteArray());
     if (line.size() < 9 || qstrnicmp(line.data(), "location:", 9) != 0)
         return length;
     long& status = transfer->lastStatus;

@@ -73,6 +73,9 @@ public:
     int HttpStatus() const;
     // The announced length of the body, -1 when unknown; known from the first piece on.
     qint64 ContentLength() const;
+    // The value of a header of the last response (after redirects), the name in any case;
+    // empty when it has none.
+    QByteArray ResponseHeader(QByteArrayView name) const;
     qint64 BytesReceived() const { return bytesReceived; }
     // Why the transfer failed or timed out; empty otherwise.
     QString ErrorString() const { return errorText; }
@@ -116,6 +119,7 @@ private:
     QHash<int, Watch> watches;
     PieceHandler onPiece;
     QByteArray partial;
+    QList<QByteArray> responseHeaders; // the last response's header lines
     QByteArray errorBuffer;
     QString errorText;
     qint64 bytesReceived = 0;

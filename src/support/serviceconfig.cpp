@@ -36,11 +36,14 @@ struct ServiceEntry {
     const char* environment; // overrides the file when set and not empty
     const char* fallback;    // when neither gives a value
     QUrl ServiceConfig::*target;
+    bool optional = false; // "off" leaves the URL empty: the service is never asked
 };
 
 const ServiceEntry kServiceEntries[] = {
     {"Sources/IEX", "QZRATE_IEX_URL", "www.iex.nl", &ServiceConfig::iex},
     {"Sources/D2E", "QZRATE_D2E_URL", "www.dollars2euros.com", &ServiceConfig::d2e},
+    {"Sources/Reference", "QZRATE_REFERENCE_URL", "https://www.ecb.europa.eu/stats/eurofxref/",
+     &ServiceConfig::reference, true},
     // One host serves the ping, the version list, the installers, the home page and the mail form.
     {"Publisher/Host", "QZRATE_PUBLISHER_URL", "www.qzrate.example", &ServiceConfig::publisher},
 };
@@ -56,6 +59,8 @@ ServiceConfig LoadServiceConfig(const QString& confPath, const QProcessEnvironme
             value = file.value(QString::fromLatin1(entry.key)).toString().trimmed();
         if (value.isEmpty())
             value = QString::fromLatin1(entry.fallback);
+        if (entry.optional && value.compare(u"off", Qt::CaseInsensitive) == 0)
+            continue;
         config.*entry.target = ServiceBaseUrl(value);
         if (!value.isEmpty() && !(config.*entry.target).isValid())
             qCWarning(lcServiceConfig) << entry.key << "is not a host or base URL:" << value;

@@ -1,7 +1,9 @@
 #include "server/ratefeed.h"
 #include "server/ratepageserver.h"
+#include "server/referenceserver.h"
 #include "sources/pagefetcher.h"
 #include "sources/ratereaders.h"
+#include "sources/referencefetcher.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -91,6 +93,37 @@ private slots:
             rates.append(reading.RateText);
         }
         QVERIFY(reading.StepText != QStringLiteral("0.0"));
+    }
+
+    // The demo's reference files through the program's own fetcher and reader; asked again
+    // with the answer's Last-Modified, they have not changed.
+    void referenceFiles_data() {
+        QTest::addColumn<int>("file");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<QDate>("oldest");
+        // Every weekday of 27 years but four holidays a year.
+        QTest::newRow("full history") << int(ReferenceFile::Full) << 7015 << QDate(1999, 1, 4);
+        QTest::newRow("day file") << int(ReferenceFile::Day) << 1 << Now.date();
+    }
+    void referenceFiles() {
+        QFETCH(int, file);
+        ReferenceServer server([] { return Now.date(); });
+        QVERIFY(server.Listen());
+        ReferenceFetcher fetcher([] { return Now; });
+        QSignalSpy finished(&fetcher, &ReferenceFetcher::finished);
+        QByteArray since;
+        for (const auto outcome :
+             {ReferenceFetch::Outcome::Rates, ReferenceFetch::Outcome::NotModified}) {
+            QVERIFY(fetcher.Fetch(ReferenceFile(file), server.FolderUrl(), since));
+            QVERIFY(finished.wait(10000));
+            const auto fetch = finished.takeFirst().first().value<ReferenceFetch>();
+            QCOMPARE(fetch.outcome, outcome);
+            since = fetch.lastModified;
+            if (outcome == ReferenceFetch::Outcome::Rates) {
+                QTEST(int(fetch.days.size()), "days");
+                QTEST(fetch.days.last().Date, "oldest");
+            }
+        }
     }
 };
 

@@ -169,8 +169,10 @@ private slots:
         QCOMPARE(transfer.BytesReceived(), 5000);
     }
 
-    void requestHeaders() {
-        server->Enqueue({.body = "page"});
+    // The request's headers, and the response's after a redirect: those of the last one.
+    void headers() {
+        server->Enqueue({.status = 302, .headers = {{"Location", "/next"}, {"X-Only-First", "a"}}});
+        server->Enqueue({.body = "page", .headers = {{"Last-Modified", " Tue, 08 Dec 2026 "}}});
         // Proxies from the environment are never used.
         qputenv("http_proxy", "http://127.0.0.1:9");
         HttpTransfer transfer;
@@ -183,6 +185,8 @@ private slots:
         QCOMPARE(request.Header("User-Agent"), QByteArray("qzRate"));
         QCOMPARE(request.Header("Pragma"), QByteArray("no-cache"));
         QCOMPARE(request.Header("Accept-Encoding"), QByteArray());
+        QCOMPARE(transfer.ResponseHeader("last-modified"), QByteArray("Tue, 08 Dec 2026"));
+        QCOMPARE(transfer.ResponseHeader("X-Only-First"), QByteArray());
     }
 
     // Stopped by the piece handler or aborted, from inside the handler or outside: the

@@ -79,37 +79,49 @@ void TestServiceConfig::loadServiceConfig_data() {
     QTest::addColumn<QStringList>("environment");
     QTest::addColumn<QString>("iex");
     QTest::addColumn<QString>("d2e");
+    QTest::addColumn<QString>("reference"); // empty: turned off
     QTest::addColumn<QString>("publisher");
     QTest::addColumn<bool>("warns");
 
     const QByteArray full = "[Sources]\nIEX=http://127.0.0.1:8451/\nD2E=d2e.example.org\n"
+                            "Reference=http://127.0.0.1:8454/eurofxref\n"
                             "[Publisher]\nHost=http://127.0.0.1:8453/files\n";
     const QString fallback = "https://www.qzrate.example/";
+    const QString bank = "https://www.ecb.europa.eu/stats/eurofxref/";
+    const QString local = "http://127.0.0.1:8454/eurofxref/";
     QTest::newRow("defaults") << QByteArray() << QStringList() << "https://www.iex.nl/"
-                              << "https://www.dollars2euros.com/" << fallback << false;
+                              << "https://www.dollars2euros.com/" << bank << fallback << false;
     QTest::newRow("file") << full << QStringList() << "http://127.0.0.1:8451/"
-                          << "https://d2e.example.org/"
-                          << "http://127.0.0.1:8453/files/" << false;
+                          << "https://d2e.example.org/" << local << "http://127.0.0.1:8453/files/"
+                          << false;
     QTest::newRow("environment over file")
         << full
-        << QStringList{"QZRATE_IEX_URL=http://127.0.0.1:9001", "QZRATE_PUBLISHER_URL=pub.example"}
+        << QStringList{"QZRATE_IEX_URL=http://127.0.0.1:9001", "QZRATE_PUBLISHER_URL=pub.example",
+                       "QZRATE_REFERENCE_URL=off"}
         << "http://127.0.0.1:9001/"
         << "https://d2e.example.org/"
+        << ""
         << "https://pub.example/" << false;
     QTest::newRow("empty environment ignored")
-        << full << QStringList{"QZRATE_IEX_URL=", "QZRATE_D2E_URL=  "} << "http://127.0.0.1:8451/"
-        << "https://d2e.example.org/"
-        << "http://127.0.0.1:8453/files/" << false;
+        << full << QStringList{"QZRATE_IEX_URL=", "QZRATE_D2E_URL=  ", "QZRATE_REFERENCE_URL="}
+        << "http://127.0.0.1:8451/"
+        << "https://d2e.example.org/" << local << "http://127.0.0.1:8453/files/" << false;
     QTest::newRow("environment without file")
         << QByteArray() << QStringList{"QZRATE_D2E_URL=http://127.0.0.1:8452/"}
         << "https://www.iex.nl/"
-        << "http://127.0.0.1:8452/" << fallback << false;
-    QTest::newRow("empty values") << QByteArray("[Sources]\nIEX=\nD2E=\n[Publisher]\nHost=\n")
+        << "http://127.0.0.1:8452/" << bank << fallback << false;
+    QTest::newRow("empty values") << QByteArray(
+                                         "[Sources]\nIEX=\nD2E=\nReference=\n[Publisher]\nHost=\n")
                                   << QStringList() << "https://www.iex.nl/"
-                                  << "https://www.dollars2euros.com/" << fallback << false;
+                                  << "https://www.dollars2euros.com/" << bank << fallback << false;
+    // Only the reference can be turned off; another host named "off" is a host.
+    QTest::newRow("off") << QByteArray("[Sources]\nIEX=off\nReference= Off \n") << QStringList()
+                         << "https://off/"
+                         << "https://www.dollars2euros.com/"
+                         << "" << fallback << false;
     QTest::newRow("unreadable value")
         << QByteArray("[Sources]\nIEX=http://\n") << QStringList() << ""
-        << "https://www.dollars2euros.com/" << fallback << true;
+        << "https://www.dollars2euros.com/" << bank << fallback << true;
 }
 
 void TestServiceConfig::loadServiceConfig() {
@@ -117,6 +129,7 @@ void TestServiceConfig::loadServiceConfig() {
     QFETCH(QStringList, environment);
     QFETCH(QString, iex);
     QFETCH(QString, d2e);
+    QFETCH(QString, reference);
     QFETCH(QString, publisher);
     QFETCH(bool, warns);
 
@@ -138,6 +151,7 @@ void TestServiceConfig::loadServiceConfig() {
     const ServiceConfig config = LoadServiceConfig(path, env);
     QCOMPARE(config.iex.toString(), iex);
     QCOMPARE(config.d2e.toString(), d2e);
+    QCOMPARE(config.reference.toString(), reference);
     QCOMPARE(config.publisher.toString(), publisher);
 }
 
