@@ -154,10 +154,17 @@ bool ReadingStore::Check() {
 }
 
 bool ReadingStore::IsForeign() {
-    // The tables of every version so far, with their columns.
-    static const std::pair<QString, QStringList> own[] = {
-        {QStringLiteral("readings"), {"t", "source", "rate", "code"}},
-        {QStringLiteral("candles"), {"t", "first", "high", "low", "last", "count"}},
+    // The tables of every version so far, with their columns and the version that made them.
+    struct Table {
+        QString Name;
+        QStringList Columns;
+        int Since;
+    };
+    static const Table own[] = {
+        {QStringLiteral("readings"), {"t", "source", "rate", "code"}, 1},
+        {QStringLiteral("candles"), {"t", "first", "high", "low", "last", "count"}, 1},
+        {QStringLiteral("reference"), {"day", "usd"}, 2},
+        {QStringLiteral("marks"), {"name", "value"}, 2},
     };
     QSqlQuery query(Database());
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
@@ -170,23 +177,23 @@ bool ReadingStore::IsForeign() {
     while (query.next()) {
         const QString name = query.value(1).toString();
         tables.append(name);
-        // Before the version was kept, a file held nothing but the program's own.
+        // Before the version was kept, a file held nothing but the program's first tables.
         if (version == 0 && name != u"readings_by_time" &&
             std::none_of(std::begin(own), std::end(own),
-                         [&](const auto& table) { return table.first == name; }))
+                         [&](const Table& table) { return table.Name == name && table.Since == 1; }))
             return true;
     }
-    for (const auto& [table, columns] : own) {
-        if (!tables.contains(table)) {
-            if (version > 0)
+    for (const Table& table : own) {
+        if (!tables.contains(table.Name)) {
+            if (version >= table.Since)
                 return true;
             continue;
         }
         QStringList found;
-        query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+        query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table.Name));
         while (query.next())
             found.append(query.value(1).toString());
-        if (found != columns)
+        if (found != table.Columns)
             return true;
     }
     return false;
@@ -246,8 +253,16 @@ bool ReadingStore::Migrate() {
                            "first REAL NOT NULL, high REAL NOT NULL, low REAL NOT NULL, "
                            "last REAL NOT NULL, count INTEGER NOT NULL)"),
         },
+        {
+            // The central bank's reference rate of each working day (dollars per euro), and
+            // what the program notes of its fetches.
+            QStringLiteral("CREATE TABLE IF NOT EXISTS reference(day TEXT PRIMARY KEY, "
+                           "usd REAL NOT NULL)"),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS marks(name TEXT PRIMARY KEY, "
+                           "value TEXT NOT NULL)"),
+        },
     };
-    static_assert(LayoutVersion == 1);
+    static_assert(LayoutVersion == 2);
     QSqlDatabase db = Database();
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
@@ -394,3 +409,60 @@ qint64 ReadingStore::CandleCount() {
     QSqlQuery query(QStringLiteral("SELECT count(*) FROM candles"), Database());
     return query.next() ? query.value(0).toLongLong() : -1;
 }
+
+bool ReadingStore::PutReference(const QList<ReferenceDay>& days, const Marks& marks) {
+    QSqlDatabase db = Database();
+    if (!Ready)
+        return Fail(QStringLiteral("not open"), Path);
+    if (!db.transaction())
+        return Fail(QStringLiteral("cannot write"), db.lastError().text());
+    QSqlQuery day(db);
+    // A day is stored once: the bank never changes a published rate.
+    day.prepare(QStringLiteral("INSERT OR IGNORE INTO reference(day, usd) VALUES(?, ?)"));
+    QSqlQuery mark(db);
+    mark.prepare(QStringLiteral("INSERT OR REPLACE INTO marks(name, value) VALUES(?, ?)"));
+    bool ok = true;
+    for (qsizetype i = 0; ok && i < days.size(); ++i) {
+        day.bindValue(0, days.at(i).Date.toString(Qt::ISODate));
+        day.bindValue(1, days.at(i).UsdPerEuro);
+        ok = day.exec();
+    }
+    for (auto it = marks.cbegin(); ok && it != marks.cend(); ++it) {
+        mark.bindValue(0, it.key());
+        mark.bindValue(1, it.value());
+        ok = mark.exec();
+    }
+    if (!ok || !db.commit()) {
+        const QString error = ok ? db.lastError().text()
+                                 : (day.lastError().isValid() ? day : mark).lastError().text();
+        db.rollback();
+        return Fail(QStringLiteral("cannot write"), error);
+    }
+    return true;
+}
+
+QList<ReferenceDay> NewestReferenceDays(const QSqlDatabase& db, int count) {
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT day, usd FROM reference ORDER BY day DESC LIMIT ?"));
+    query.bindValue(0, count);
+    QList<ReferenceDay> days;
+    if (query.exec())
+        while (query.next())
+            days.append(ReferenceDay{QDate::fromString(query.value(0).toString(), Qt::ISODate),
+                                     query.value(1).toDouble()});
+    return days;
+}
+
+ReferenceState ReadReferenceState(const QSqlDatabase& db) {
+    ReferenceState state;
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT min(day), max(day) FROM reference")) && query.next()) {
+        state.Oldest = QDate::fromString(query.value(0).toString(), Qt::ISODate);
+        state.Newest = QDate::fromString(query.value(1).toString(), Qt::ISODate);
+    }
+    if (query.exec(QStringLiteral("SELECT name, value FROM marks")))
+        while (query.next())
+            state.Marks.insert(query.value(0).toString(), query.value(1).toString());
+    return state;
+}
+

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "history/storedreading.h"
+#include "sources/referencerates.h"
 
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -18,7 +20,7 @@
 class ReadingStore {
 public:
     // The layout this program writes.
-    static constexpr int LayoutVersion = 1;
+    static constexpr int LayoutVersion = 2;
 
     ReadingStore(const QString& path, const QString& connectionName);
     ~ReadingStore();
@@ -48,6 +50,10 @@ public:
     int FoldSome(qint64 nowMs);
     // Adds candles, merged into those already stored for the same slices.
     bool PutCandles(const QList<Candle>& candles);
+
+    // Reference days (each date stored once) and marks, in one transaction.
+    using Marks = QMap<QString, QString>;
+    bool PutReference(const QList<ReferenceDay>& days, const Marks& marks = {});
 
     // Frees the pages SQLite caches; they are read again from the file when next needed.
     void FreeCache();
@@ -87,6 +93,18 @@ private:
     std::optional<QSqlQuery> Oldest;
     std::optional<QSqlQuery> Shrink;
 };
+
+// The newest reference days held, newest first.
+QList<ReferenceDay> NewestReferenceDays(const QSqlDatabase& db, int count);
+
+// What the history holds of the reference rates: its oldest and newest day (null when none),
+// and the marks of its fetches.
+struct ReferenceState {
+    QDate Oldest;
+    QDate Newest;
+    ReadingStore::Marks Marks;
+};
+ReferenceState ReadReferenceState(const QSqlDatabase& db);
 
 // name, name-2, name-3 ...: the first for which taken gives false.
 QString FreeName(const QString& name, const std::function<bool(const QString&)>& taken);
