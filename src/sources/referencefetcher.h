@@ -63,8 +63,8 @@ public:
 
     // Starts fetching file from the folder base (a URL ending in '/') and returns at once;
     // finished follows. A non-empty ifModifiedSince is sent as If-Modified-Since. False, with
-    // nothing started and no signal, while a fetch runs or when base is not an http(s) URL with
-    // a host (a reference turned off is an empty URL).
+    // nothing started and no signal, while a fetch runs, when base is not an http(s) URL with
+    // a host (a reference turned off is an empty URL) or when libcurl cannot be loaded.
     bool Fetch(ReferenceFile file, const QUrl& base, const QByteArray& ifModifiedSince = {});
     bool Busy() const;
 
