@@ -107,6 +107,7 @@ int Run(int argc, char** argv) {
 
     FirstPaintWatcher firstPaint(sinceStart, [&] {
         history.History.Start();
+        history.History.Backfill(mainForm.Refresh.Services().reference);
         systemBus.Connect();
         if (command.Chart)
             history.OpenChart();

@@ -109,6 +109,7 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
     connect(&MinTimer, &QTimer::timeout, this, &TMainForm::MinTimerTimer);
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
     connect(&Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
+    connect(&Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
     connect(&Refresh, &RefreshCycle::idle, this, &TMainForm::RestoreCursor);
 }
 
@@ -363,12 +364,38 @@ void TMainForm::ReadingFinished(const QString& prefix) {
         ShowMessage(QStringLiteral("Geen gegevens ontvangen"));
         return;
     }
+    SetLineToolTip(QString());
     ColourRateLabels();
     ShowRateLabels();
     ShowAdvice();
     SharedRateReading().CurrentRate = ParseNumber(reading.RateText);
     DrawDeltaImage(reading.CurrentRate);
     CheckAlarm(reading.CurrentRate);
+}
+
+void TMainForm::ShowReferenceLine(const QString& prefix, const ReferenceDay& day,
+                                  const std::optional<ReferenceDay>& previous) {
+    const ReferenceLineTexts texts =
+        ReferenceLine(day, previous, prefix, Regional.decimalSeparator, LanguageCode() != u"NLD");
+    for (const auto& [label, text] :
+         {std::pair{Label1, texts.Label1}, std::pair{Label2, texts.Label2},
+          std::pair{Label3, texts.Label3}}) {
+        label->setText(text);
+        label->adjustSize();
+    }
+    // No direction: an official rate of the day, not a step of the market's.
+    for (QLabel* label : {Label1, Label2}) {
+        QPalette colours = label->palette();
+        colours.setColor(QPalette::WindowText, RateBlack);
+        label->setPalette(colours);
+    }
+    SetLineToolTip(texts.ToolTip);
+    LineUpRateLabels();
+}
+
+void TMainForm::SetLineToolTip(const QString& text) {
+    for (QLabel* label : {Label1, Label2, Label3})
+        label->setToolTip(text);
 }
 
 void TMainForm::ShowMessage(const QString& line) {

@@ -221,6 +221,9 @@ private:
     void FormDestroy();
     // The steps that follow a reading, in their order.
     void ReadingFinished(const QString& prefix);
+    void ShowReferenceLine(const QString& prefix, const ReferenceDay& day,
+                           const std::optional<ReferenceDay>& previous);
+    void SetLineToolTip(const QString& text);
     void RestoreCursor();
     void LineUpRateLabels();
     void ShowMessage(const QString& line);

@@ -2,6 +2,8 @@
 
 #include "support/texthelpers.h"
 
+#include <QLocale>
+
 #include <cmath>
 
 std::optional<RateLabelTexts> ShowRateLabels(const RateReading& reading) {
@@ -34,4 +36,26 @@ std::optional<RateLabelColours> ColourRateLabels(const RateReading& reading, boo
     const double step = ParseNumber(reading.StepText);
     colours.Label2 = step == 0 ? RateBlue : step > 0 ? RateGreen : RateRed;
     return colours;
+}
+
+ReferenceLineTexts ReferenceLine(const ReferenceDay& day,
+                                 const std::optional<ReferenceDay>& previous,
+                                 const QString& askedPrefix, QChar decimalSeparator, bool english) {
+    ReferenceLineTexts texts;
+    texts.Label1 = QStringLiteral("ECB: ");
+    texts.Label2 = ReferenceRateText(day, decimalSeparator);
+    if (previous) {
+        const double change = (ReferenceRate(day) / ReferenceRate(*previous) - 1) * 100;
+        const QString percent = FormatFixed(1, 2, change, decimalSeparator) + u'%';
+        texts.Label2 +=
+            (change > 0 ? QStringLiteral(" (+") : QStringLiteral(" (")) + percent + u')';
+    }
+    texts.Label3 = QStringLiteral(" @ ") + day.Date.toString(QStringLiteral("dd-MM"));
+    const QString page = askedPrefix == u"D2E: " ? QStringLiteral("D2E") : QStringLiteral("IEX");
+    const QString date =
+        QLocale(english ? QLocale::English : QLocale::Dutch).toString(day.Date, u"d MMMM yyyy");
+    texts.ToolTip =
+        english ? QStringLiteral("ECB reference rate of %1; %2 gave no rate").arg(date, page)
+                : QStringLiteral("ECB-referentiekoers van %1; %2 gaf geen koers").arg(date, page);
+    return texts;
 }

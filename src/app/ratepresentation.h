@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sources/ratereading.h"
+#include "sources/referencerates.h"
 
 #include <QColor>
 #include <QString>
@@ -32,3 +33,17 @@ struct RateLabelColours {
 // Nothing while the reading carries no time: then the colours stay as they are and the
 // alarm is not checked.
 std::optional<RateLabelColours> ColourRateLabels(const RateReading& reading, bool alarmOn);
+
+// The rate line when a reading brought no rate and the central bank's reference rate stands in:
+// "ECB: " in place of the page's prefix, the rate with its change against the day before, the
+// day (dd-MM) in place of the time, and a tooltip that says what it is and which page failed.
+struct ReferenceLineTexts {
+    QString Label1;
+    QString Label2;
+    QString Label3;
+    QString ToolTip;
+};
+// askedPrefix: the failed page's ("USD: " for IEX, "D2E: "); english: the language setting.
+ReferenceLineTexts ReferenceLine(const ReferenceDay& day,
+                                 const std::optional<ReferenceDay>& previous,
+                                 const QString& askedPrefix, QChar decimalSeparator, bool english);

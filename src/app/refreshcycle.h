@@ -1,19 +1,24 @@
 #pragma once
 
 #include "sources/pagefetcher.h"
+#include "sources/referencefetcher.h"
 #include "support/regional.h"
 #include "support/serviceconfig.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QObject>
 
 #include <functional>
+#include <optional>
 
 struct RateReading;
 
 // Takes one reading at a time: chooses the page by the market state, fetches it without
 // blocking the window and fills the reading. A request that comes while a reading runs is
-// merged into one reading right after it.
+// merged into one reading right after it. After a reading that brought no rate, the central
+// bank's reference rate held is offered in its place: the day's file is fetched within that
+// reading when the last fetch lies half an hour back.
 class RefreshCycle : public QObject {
     Q_OBJECT
 public:
@@ -27,16 +32,31 @@ public:
     void RefreshRate(const std::function<bool()>& marketClosed);
     bool Reading() const { return reading_; }
     const ServiceConfig& Services() const { return services_; }
+    // The newest reference days the history holds, newest first.
+    void HoldReference(const QList<ReferenceDay>& days);
+
+    // How far apart the day's file is fetched, on the monotonic clock.
+    static constexpr qint64 ReferenceFetchGapMs = 30 * 60 * 1000;
+    // The monotonic clock, in milliseconds.
+    std::function<qint64()> Ticks = [] { return QDeadlineTimer::current().deadline(); };
 
 signals:
     // The reading is filled (or holds a result code); prefix is "USD: " or "D2E: ".
     void readingFinished(const QString& prefix);
     // No reading runs and none is waiting.
     void idle();
+    // After a reading that brought no rate (its prefix): the reference day held to show in its
+    // place, and the day before it when held.
+    void referenceShown(const QString& prefix, const ReferenceDay& day,
+                        const std::optional<ReferenceDay>& previous);
+    // Days the reading's fetch brought, for the history.
+    void referenceFetched(const QList<ReferenceDay>& days);
 
 private:
     void Start();
     void OnFetched(const FetchResult& result);
+    void OnReference(const ReferenceFetch& fetch);
+    void ShowReference();
     // Ends a reading: the merged request starts now, or the cycle is idle.
     void Settle();
 
@@ -45,6 +65,11 @@ private:
     RegionalSettings regional_;
     Clock clock_;
     PageFetcher fetcher_;
+    ReferenceFetcher referenceFetcher_;
+    QList<ReferenceDay> referenceHeld_;
+    QByteArray referenceModified_;
+    std::optional<qint64> referenceFetchedAt_;
+    QString prefix_;
     std::function<bool()> marketClosed_;
     bool reading_ = false;
     bool pending_ = false;

@@ -1,6 +1,7 @@
 #include "history/historyservice.h"
 
 #include "history/historyworker.h"
+#include "history/referencebackfill.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,11 +20,17 @@ HistoryService::HistoryService(const QString& path, std::function<QDateTime()> c
     connect(&Thread, &QThread::finished, Worker, &QObject::deleteLater);
     connect(Worker, &HistoryWorker::Kept, this, &HistoryService::Kept);
     connect(Worker, &HistoryWorker::Answered, this, &HistoryService::Answered);
+    connect(Worker, &HistoryWorker::ReferenceHeld, this, &HistoryService::ReferenceHeld);
+    connect(Worker, &HistoryWorker::ReferenceRead, this, &HistoryService::StartBackfill);
+    BackfillThread.setObjectName(QStringLiteral("reference backfill"));
 }
 
 HistoryService::~HistoryService() {
     if (ExportCancel)
         ExportCancel->store(true);
+    // A fetch still running is dropped; what it brought is fetched again at a later start.
+    BackfillThread.quit();
+    BackfillThread.wait();
     if (!Early.isEmpty())
         Start();
     if (Thread.isRunning()) {
@@ -92,4 +99,39 @@ std::shared_ptr<std::atomic_bool> HistoryService::Export(const QString& path,
     ExportJob->setObjectName(QStringLiteral("history export"));
     ExportJob->start();
     return cancel;
+}
+
+void HistoryService::KeepReference(const QList<ReferenceDay>& days) {
+    Start();
+    QMetaObject::invokeMethod(Worker, [worker = Worker, days] { worker->KeepReference(days, {}); });
+}
+
+void HistoryService::Backfill(const QUrl& base) {
+    if (base.isEmpty() || BackfillThread.isRunning())
+        return;
+    BackfillBase = base;
+    Start();
+    // Asked of the history's thread once it is open, so the plan sees what the file holds.
+    QMetaObject::invokeMethod(Worker, &HistoryWorker::ReadReference);
+}
+
+void HistoryService::StartBackfill(const ReferenceState& state) {
+    const QList<ReferenceFile> plan = BackfillPlan(state, Clock().date());
+    if (plan.isEmpty() || BackfillThread.isRunning())
+        return;
+    auto* backfill = new ReferenceBackfill(BackfillBase, plan, Clock);
+    backfill->moveToThread(&BackfillThread);
+    connect(&BackfillThread, &QThread::finished, backfill, &QObject::deleteLater);
+    connect(backfill, &ReferenceBackfill::Fetched, Worker,
+            [worker = Worker](const QList<ReferenceDay>& days, const ReadingStore::Marks& marks) {
+                if (!days.isEmpty() || !marks.isEmpty())
+                    worker->KeepReference(days, marks);
+            });
+    connect(backfill, &ReferenceBackfill::Finished, this, [this] {
+        BackfillThread.quit();
+        // What the files' reading took goes back to the system.
+        malloc_trim(0);
+    });
+    BackfillThread.start();
+    QMetaObject::invokeMethod(backfill, &ReferenceBackfill::Run);
 }

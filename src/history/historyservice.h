@@ -2,11 +2,13 @@
 
 #include "history/chartquery.h"
 #include "history/historyexport.h"
+#include "history/readingstore.h"
 #include "history/storedreading.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QThread>
+#include <QUrl>
 
 #include <atomic>
 #include <functional>
@@ -42,14 +44,23 @@ public:
     // Everything with no range. The answer comes as Exported, with ExportProgress on the way;
     // setting the flag cancels. One export at a time: while one runs, its flag comes back.
     std::shared_ptr<std::atomic_bool> Export(const QString& path, std::optional<ChartRange> range);
+    // Reference days fetched beside the readings, each date kept once.
+    void KeepReference(const QList<ReferenceDay>& days);
+    // Fetches what the history lacks of the reference rates from the folder base (an empty URL:
+    // none), on a thread of its own, once the history is open; readings never wait for it.
+    void Backfill(const QUrl& base);
 
 signals:
     void Kept();
     void Answered(quint64 ticket, const ChartLines& lines, const QString& error);
     void ExportProgress(int percent);
+    // The newest reference days held, newest first (the day and the one before, or fewer).
+    void ReferenceHeld(const QList<ReferenceDay>& days);
     void Exported(const ExportResult& result);
 
 private:
+    void StartBackfill(const ReferenceState& state);
+
     QString Path;
     std::function<QDateTime()> Clock;
     QThread Thread;
@@ -58,4 +69,6 @@ private:
     quint64 LastTicket = 0;
     std::unique_ptr<QThread> ExportJob;
     std::shared_ptr<std::atomic_bool> ExportCancel;
+    QThread BackfillThread;
+    QUrl BackfillBase;
 };

@@ -13,6 +13,11 @@ HistoryWiring::HistoryWiring(TMainForm& main, const QString& iniPath, const QStr
             StoredReadingOf(SharedRateReading(), fromD2E, Main.Clock().toMSecsSinceEpoch()));
     });
     connect(Main.Koersverloop, &QAction::triggered, this, &HistoryWiring::OpenChart);
+    // The reference rates the history holds stand in for a failed reading; a day a reading
+    // fetched is kept.
+    connect(&History, &HistoryService::ReferenceHeld, &Main.Refresh, &RefreshCycle::HoldReference);
+    connect(&Main.Refresh, &RefreshCycle::referenceFetched, &History,
+            &HistoryService::KeepReference);
 }
 
 HistoryWiring::~HistoryWiring() = default;

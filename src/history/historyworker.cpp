@@ -19,9 +19,38 @@ qint64 HistoryWorker::BootTicks() {
 }
 
 void HistoryWorker::Open() {
-    if (EnsureOpen())
+    if (EnsureOpen()) {
+        TellReferenceHeld();
         Fold();
+    }
     Rest();
+}
+
+void HistoryWorker::TellReferenceHeld() {
+    const QList<ReferenceDay> held = NewestReferenceDays(Store.Database(), 2);
+    if (!held.isEmpty())
+        emit ReferenceHeld(held);
+}
+
+void HistoryWorker::KeepReference(const QList<ReferenceDay>& days,
+                                  const ReadingStore::Marks& marks) {
+    const bool kept = EnsureOpen() && Store.PutReference(days, marks);
+    // One line when keeping them starts failing, one when it works again.
+    if (kept == ReferenceFailing) {
+        ReferenceFailing = !kept;
+        if (ReferenceFailing)
+            qCWarning(lcHistory).noquote() << "reference rates not kept:" << Store.Error();
+        else
+            qCInfo(lcHistory) << "reference rates kept again";
+    }
+    if (kept)
+        TellReferenceHeld();
+    Rest();
+}
+
+void HistoryWorker::ReadReference() {
+    if (EnsureOpen())
+        emit ReferenceRead(ReadReferenceState(Store.Database()));
 }
 
 bool HistoryWorker::ClockSettled() {

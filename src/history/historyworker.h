@@ -32,6 +32,11 @@ public:
     void Open();
     void Keep(const StoredReading& reading);
     void Ask(quint64 ticket, ChartRange range, int pixels);
+    // Reference days (each date kept once) and marks, in one transaction; then ReferenceHeld.
+    void KeepReference(const QList<ReferenceDay>& days, const ReadingStore::Marks& marks);
+    // ReferenceRead with what the history holds of the reference rates; nothing while the file
+    // cannot be written, since a backfill would have nowhere to go.
+    void ReadReference();
     // The program ends: readings that wait get one last try.
     void Finish();
 
@@ -42,10 +47,14 @@ signals:
     void Kept();
     // The chart's answer; error tells why there is none.
     void Answered(quint64 ticket, const ChartLines& lines, const QString& error);
+    // The newest reference days held, newest first: the day and the one before, or fewer.
+    void ReferenceHeld(const QList<ReferenceDay>& days);
+    void ReferenceRead(const ReferenceState& state);
 
 private:
     bool EnsureOpen();
     bool Flush();
+    void TellReferenceHeld();
     void Fold();
     bool ClockSettled();
     // After each step: the database's code goes back until the next. After a large one the
@@ -59,6 +68,7 @@ private:
     bool Paused = false;
     bool Folding = false;
     bool FoldFailing = false;
+    bool ReferenceFailing = false;
     std::optional<qint64> SteadySince;
     qint64 LastOffset = 0;
     std::optional<ResidentCode> DatabaseCode;

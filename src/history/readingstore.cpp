@@ -177,10 +177,10 @@ bool ReadingStore::IsForeign() {
     while (query.next()) {
         const QString name = query.value(1).toString();
         tables.append(name);
-        // Before the version was kept, a file held nothing but the program's first tables.
+        // Before the version was kept, a file held nothing but the program's own.
         if (version == 0 && name != u"readings_by_time" &&
             std::none_of(std::begin(own), std::end(own),
-                         [&](const Table& table) { return table.Name == name && table.Since == 1; }))
+                         [&](const Table& table) { return table.Name == name; }))
             return true;
     }
     for (const Table& table : own) {
@@ -465,4 +465,3 @@ ReferenceState ReadReferenceState(const QSqlDatabase& db) {
             state.Marks.insert(query.value(0).toString(), query.value(1).toString());
     return state;
 }
-

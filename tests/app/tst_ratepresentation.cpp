@@ -10,6 +10,8 @@ private slots:
     void showRateLabels();
     void colourRateLabels_data();
     void colourRateLabels();
+    void referenceLine_data();
+    void referenceLine();
 };
 
 void TestRatePresentation::showRateLabels_data() {
@@ -156,3 +158,27 @@ void TestRatePresentation::colourRateLabels() {
 
 QTEST_APPLESS_MAIN(TestRatePresentation)
 #include "tst_ratepresentation.moc"
+
+// The reference rate standing in: 1/r, its change against the day before, the day, in Dutch.
+void TestRatePresentation::referenceLine_data() {
+    QTest::addColumn<double>("before"); // r of the day before; 0: none held
+    QTest::addColumn<QString>("label2");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("a fall, D2E asked")
+        << 1.0531 << "0,9485 (-0,12%)"
+        << "ECB-referentiekoers van 8 december 2026; D2E gaf geen koers";
+    QTest::newRow("no day before") << 0.0 << "0,9485"
+                                   << "ECB-referentiekoers van 8 december 2026; D2E gaf geen koers";
+}
+
+void TestRatePresentation::referenceLine() {
+    QFETCH(double, before);
+    const ReferenceLineTexts line = ReferenceLine(
+        {QDate(2026, 12, 8), 1.0543},
+        before > 0 ? std::optional(ReferenceDay{QDate(2026, 12, 7), before}) : std::nullopt,
+        "D2E: ", u',', false);
+    QCOMPARE(line.Label1, "ECB: ");
+    QTEST(line.Label2, "label2");
+    QCOMPARE(line.Label3, " @ 08-12");
+    QTEST(line.ToolTip, "tip");
+}

@@ -3,6 +3,7 @@
 #include "app/windows.h"
 #include "markettimes.h"
 #include "server/ratepages.h"
+#include "server/referencefiles.h"
 #include "server/scriptedhttpserver.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
@@ -133,32 +134,60 @@ private slots:
     }
 
     // A failed reading says so for five seconds and leaves the rate line as it was, apart
-    // from the prefix of the source that was tried.
+    // from the prefix of the source that was tried. With a reference rate held (the day before
+    // from the history, the day from the bank's file), the line shows it in black, with the
+    // page that failed in its tooltip; nothing else changes.
     void aFailedReadingShowsItsMessage_data() {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no connection") << QByteArray() << "Geen verbinding";
-        QTest::newRow("no usable page") << QByteArray("Default.htm") << "Geen gegevens ontvangen";
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("reference"); // the line shown; empty: off, as it was
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("no connection") << QByteArray() << "Geen verbinding" << false << ""
+                                       << "";
+        QTest::newRow("no usable page")
+            << QByteArray("Default.htm") << "Geen gegevens ontvangen" << false << ""
+            << "";
+        QTest::newRow("no connection, a reference held")
+            << QByteArray() << "Geen verbinding" << false << "ECB: |0,9485 (+0,13%)| @ 13-03"
+            << "ECB reference rate of 13 March 2026; IEX gave no rate";
+        QTest::newRow("D2E without a rate, a reference held")
+            << QByteArray("Default.htm") << "Geen gegevens ontvangen" << true
+            << "ECB: |0,9485 (+0,13%)| @ 13-03"
+            << "ECB reference rate of 13 March 2026; D2E gave no rate";
     }
     void aFailedReadingShowsItsMessage() {
         QFETCH(QByteArray, body);
         QFETCH(QString, message);
+        QFETCH(bool, closed);
+        QFETCH(QString, reference);
+        ScriptedHttpServer bank;
+        QVERIFY(bank.Listen());
+        bank.SetDefaultAnswer(
+            {.body = ReferenceDocument(ReferenceDayCube("2026-03-13", {{"USD", "1.0543"}}))});
+        qputenv("QZRATE_REFERENCE_URL", reference.isEmpty() ? "off" : bank.Url().toEncoded());
         CreateWindows(ClosedTime);
         Read();
-        const QString rateLine = Main->Label2->text();
-        const QString timeLine = Main->Label3->text();
+        const QStringList line{Main->Label1->text(), Main->Label2->text(), Main->Label3->text()};
         const QString advice = Main->AdviesLabel->text();
         const QImage marks = Main->ImageDelta->pixmap().toImage();
         const int historyIndex = Main->History.HistoryIndex();
         Sweeps.clear();
+        Main->Refresh.HoldReference({{QDate(2026, 3, 12), 1.0556}});
 
         D2e.SetDefaultAnswer(ScriptedAnswer{.body = body});
-        Main->MarketClosed = false;
+        Main->MarketClosed = closed;
         Iex.SetDefaultAnswer(ScriptedAnswer{.body = body});
+        QSignalSpy shown(&Main->Refresh, &RefreshCycle::referenceShown);
         Read();
-        QCOMPARE(Main->Label1->text(), QStringLiteral("USD: "));
-        QCOMPARE(Main->Label2->text(), rateLine);
-        QCOMPARE(Main->Label3->text(), timeLine);
+        QVERIFY(reference.isEmpty() ? shown.isEmpty() : shown.wait(10000));
+        const QStringList shownLine{Main->Label1->text(), Main->Label2->text(),
+                                    Main->Label3->text()};
+        const QStringList asOff{closed ? "D2E: " : "USD: ", line[1], line[2]};
+        QCOMPARE(shownLine, reference.isEmpty() ? asOff : reference.split('|'));
+        QTEST(Main->Label2->toolTip(), "tip");
+        if (!reference.isEmpty())
+            QCOMPARE(Main->Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
         QCOMPARE(Main->AdviesLabel->text(), advice);
         QCOMPARE(Main->History.HistoryIndex(), historyIndex);
         QCOMPARE(Main->ImageDelta->pixmap().toImage(), marks);
@@ -166,6 +195,7 @@ private slots:
         QVERIFY(Set->MessageForm->isVisible());
         QCOMPARE(Set->MessageForm->MessageMemo->toPlainText(), "\n" + message);
         QCOMPARE(Set->MessageForm->Timer->interval(), 5000);
+        qunsetenv("QZRATE_REFERENCE_URL");
     }
 
     // While a slow server takes five seconds, the window still handles timers and input: a
