@@ -11,6 +11,7 @@
 //   bench_process PROGRAM BEFORE memory RUNS AFTER_S   (an older build of the program beside it)
 #include "server/ratefeed.h"
 #include "server/ratepageserver.h"
+#include "server/referenceserver.h"
 #include "server/scriptedhttpserver.h"
 
 #include <QCoreApplication>
@@ -167,6 +168,7 @@ struct Pages {
     QUrl iex;
     QUrl d2e;
     QUrl publisher;
+    QUrl reference;
 };
 
 // What a started process runs and what its home folders hold besides the settings.
@@ -220,6 +222,9 @@ public:
         env.insert(QStringLiteral("QZRATE_IEX_URL"), pages.iex.toString());
         env.insert(QStringLiteral("QZRATE_D2E_URL"), pages.d2e.toString());
         env.insert(QStringLiteral("QZRATE_PUBLISHER_URL"), pages.publisher.toString());
+        // The bank's files on loopback: each start fills its history back to 1999 after the
+        // first paint, so every figure from then on is taken with that done.
+        env.insert(QStringLiteral("QZRATE_REFERENCE_URL"), pages.reference.toString());
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qzrate.*.info=true"));
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::readyReadStandardError, [this] {
@@ -514,7 +519,10 @@ int main(int argc, char** argv) {
                                                       ".run,,4,2026-12-01,Demo,Demo\r\n"});
     if (!publisher.Listen())
         return 1;
-    const Pages pages{iex.Url(), d2e.Url(), publisher.Url()};
+    ReferenceServer bank([] { return QDate::currentDate(); });
+    if (!bank.Listen())
+        return 1;
+    const Pages pages{iex.Url(), d2e.Url(), publisher.Url(), bank.FolderUrl()};
 
     if (mode == u"startup")
         return Startup(program, minimal, pages, runs);

@@ -11,6 +11,7 @@
 #include "platform/systembus.h"
 #include "privatebus.h"
 #include "server/ratepages.h"
+#include "server/referenceserver.h"
 #include "server/scriptedhttpserver.h"
 #include "sources/ratereading.h"
 #include "stallmeter.h"
@@ -179,6 +180,41 @@ void HistoryWrites(QObject& owner, std::function<void()> done) {
     new HistoryUnderLoad(owner, std::move(done));
 }
 
+// The bank's reference rates since 1999 fetched and kept by the history's backfill, from a
+// server on a thread of its own: until the whole history has been kept.
+class BackfillUnderWay : public QObject {
+public:
+    BackfillUnderWay(QObject& owner, std::function<void()> done)
+        : QObject(&owner), History(Folder.filePath(QStringLiteral("history.sqlite"))) {
+        auto* bank = new ReferenceServer([] { return QDate::currentDate(); });
+        bank->Listen();
+        const QUrl folder = bank->FolderUrl();
+        bank->moveToThread(&BankThread);
+        connect(&BankThread, &QThread::finished, bank, &QObject::deleteLater);
+        BankThread.start();
+        // Once for the 90 days, once for the whole history.
+        connect(&History, &HistoryService::ReferenceHeld, this, [this, done] {
+            if (++Held == 2)
+                done();
+        });
+        History.Backfill(folder);
+    }
+    ~BackfillUnderWay() override {
+        BankThread.quit();
+        BankThread.wait();
+    }
+
+private:
+    QTemporaryDir Folder;
+    HistoryService History;
+    QThread BankThread;
+    int Held = 0;
+};
+
+void Backfill(QObject& owner, std::function<void()> done) {
+    new BackfillUnderWay(owner, std::move(done));
+}
+
 // A reading when the machine wakes, as logind says on a private bus that stands in for the
 // system bus, with the history keeping it: from the signal until the reading has been shown
 // and kept. The windows, the bus and a first reading are set up before the measure starts.
@@ -242,6 +278,7 @@ const std::map<QString, Scenario>& Scenarios() {
         {QStringLiteral("tones"), Tones},
         {QStringLiteral("history"), HistoryWrites},
         {QStringLiteral("wake"), Wake},
+        {QStringLiteral("backfill"), Backfill},
     };
     return all;
 }
