@@ -14,17 +14,17 @@ constexpr qint64 DayMs = qint64(24) * 60 * 60 * 1000;
 constexpr qint64 OutageFromMs = 3 * 60 * 60 * 1000;
 constexpr qint64 OutageMs = 10 * 60 * 1000;
 
-// The reference rate's days: Monday to Friday, oldest first, r a slow walk around 1.08.
+// The reference rate's days, Monday to Friday, r a slow walk around 1.08 back from the last,
+// so that the newest days are the same however many are asked.
 QList<ReferenceDay> ReferenceDays(QDate last, int count) {
-    QList<ReferenceDay> days(count);
-    for (QDate day = last; count > 0; day = day.addDays(-1))
-        if (day.dayOfWeek() <= 5)
-            days[--count].Date = day;
+    QList<ReferenceDay> days;
     QRandomGenerator random(11);
     double usd = 1.08;
-    for (ReferenceDay& day : days) {
+    for (QDate day = last; days.size() < count; day = day.addDays(-1)) {
+        if (day.dayOfWeek() > 5)
+            continue;
+        days.append({day, std::round(usd * 10000) / 10000});
         usd += random.bounded(1.0) * 0.008 - 0.004 + (1.08 - usd) * 0.002;
-        day.UsdPerEuro = std::round(usd * 10000) / 10000;
     }
     return days;
 }
