@@ -512,10 +512,8 @@ std::optional<ChartHover> HoverAt(const ChartLines& lines, qint64 ms,
     text += QStringLiteral("  ") + FormatFixed(1, 4, nearest->Low, regional.decimalSeparator);
     if (nearest->High != nearest->Low)
         text += QStringLiteral("–") + FormatFixed(1, 4, nearest->High, regional.decimalSeparator);
-    // The day before the span, whose rate holds at its start, is marked there.
-    const qint64 at = nearest->Good == 1 && kind != Kind::Candle
-                          ? nearest->FirstMs
-                          : (nearest->FirstMs + nearest->LastMs) / 2;
-    return ChartHover{std::clamp(at, lines.Span.FromMs, lines.Span.ToMs), nearest->Low,
-                      nearest->High, text};
+    // The middle of several, and the day before the span, whose rate holds at its start, there.
+    return ChartHover{
+        std::clamp((nearest->FirstMs + nearest->LastMs) / 2, lines.Span.FromMs, lines.Span.ToMs),
+        nearest->Low, nearest->High, text};
 }

@@ -131,15 +131,17 @@ private slots:
             << Points{{{0, 0.9}, {15 * Minute, 0.9}, {15 * Minute, 0.85}, {30 * Minute, 0.85}},
                       {{45 * Minute, 0.87}, {60 * Minute, 0.87}}}
             << Points{} << 0.7 << 0.9;
-        // The day before the span holds at its start; a pixel of three days rises to its
-        // highest, falls to its lowest and ends on its last; after more than a week without a
-        // day the steps break, each ending a week after its last day or with the span.
+        // The day before the span holds at its start; a pixel of several days goes first to
+        // the extreme farther from its last day's rate and ends on that; a week without a day
+        // still holds, more breaks the steps, each ending a week after its last day or with
+        // the span.
         QTest::newRow("reference steps")
             << none << none
             << QList<Slice>{{-Day, -Day, 0.90, 0.90, 1, 0, 0.90},
                             {Day, Day, 0.92, 0.92, 1, 0, 0.92},
                             {2 * Day, 4 * Day, 0.91, 0.96, 3, 0, 0.93},
-                            {20 * Day, 20 * Day, 0.94, 0.94, 1, 0, 0.94}}
+                            {11 * Day, 12 * Day, 0.94, 0.98, 2, 0, 0.97},
+                            {20 * Day, 20 * Day, 0.95, 0.95, 1, 0, 0.95}}
             << Points{} << QList<QPointF>{} << Points{}
             << Points{{{0, 0.90},
                        {Day, 0.90},
@@ -149,9 +151,14 @@ private slots:
                        {2 * Day, 0.91},
                        {4 * Day, 0.91},
                        {4 * Day, 0.93},
-                       {11 * Day, 0.93}},
-                      {{20 * Day, 0.94}, {25 * Day, 0.94}}}
-            << 0.90 << 0.96;
+                       {11 * Day, 0.93},
+                       {11 * Day, 0.94},
+                       {11 * Day, 0.98},
+                       {12 * Day, 0.98},
+                       {12 * Day, 0.97},
+                       {19 * Day, 0.97}},
+                      {{20 * Day, 0.95}, {25 * Day, 0.95}}}
+            << 0.90 << 0.98;
     }
     void lines() {
         QFETCH(QList<Slice>, readings);
@@ -308,6 +315,8 @@ private slots:
         QTemporaryDir dir;
         ReadingStore store(dir.filePath("h.sqlite"), "query");
         QVERIFY(store.Open(QDateTime::fromMSecsSinceEpoch(0)));
+        // Nothing kept, no earliest time.
+        QVERIFY(!QueryKeptTimes(store.Database(), 0).EarliestMs);
         QVERIFY(store.Append({Good(250, 0.93), Good(120, 0.91), Failed(130), Good(199, 0.95),
                               Good(100, 0.92), Failed(320), Failed(330, -2), Good(400, 0.99),
                               Good(2 * AheadMs, 0.9)}));
@@ -343,12 +352,16 @@ private slots:
         QCOMPARE(days.size(), 2);
         QVERIFY(same(days[0], Slice{friday, friday, 0.9259, 0.9259, 1, 0, 0.9259}));
         QVERIFY(same(days[1], Slice{monday, monday, 0.9485, 0.9485, 1, 0, 0.9485}));
-        days = QueryReferenceSlices(store.Database(), {monday - Day, tuesday + 1}, 1, error);
-        QCOMPARE(days.size(), 2);
-        QVERIFY(same(days[1], Slice{monday, tuesday, 0.8, 0.9485, 2, 0, 0.8}));
-        QVERIFY(
-            QueryReferenceSlices(store.Database(), {tuesday + 7 * Day, tuesday + 8 * Day}, 9, error)
-                .isEmpty());
+        days = QueryReferenceSlices(store.Database(), {friday - Day, tuesday + 1}, 2, error);
+        QCOMPARE(days.size(), 3);
+        QCOMPARE(days[0].Last, 0.9091);
+        QCOMPARE(days[1].FirstMs, friday);
+        QVERIFY(same(days[2], Slice{monday, tuesday, 0.8, 0.9485, 2, 0, 0.8}));
+        // Nothing for no span, no pixels, or a span that the last day's hold does not reach.
+        for (const auto& [span, pixels] :
+             {std::pair{TimeSpan{monday, monday}, 1}, std::pair{TimeSpan{monday, tuesday}, 0},
+              std::pair{TimeSpan{tuesday + 7 * Day, tuesday + 8 * Day}, 9}})
+            QVERIFY(QueryReferenceSlices(store.Database(), span, pixels, error).isEmpty());
 
         // The newest near now is a candle's; the reading two days ahead is only the newest; a
         // reference day older than them all is the earliest.
