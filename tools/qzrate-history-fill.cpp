@@ -1,6 +1,6 @@
 // Writes a generated rate history into FILE (see history/historyfill.h) and tells what it holds:
 //   qzrate-history-fill [--days N] [--interval S] [--raw-days N] [--end ISO] [--office-hours]
-//                       [--fold] FILE
+//                       [--reference-days N] [--fold] FILE
 // --fold then folds as the program does when it opens the file. A value that is not what its
 // option takes ends it with status 2, before anything is written.
 #include "history/historyfill.h"
@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Writes a generated rate history."));
     const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption days(QStringLiteral("days"), QStringLiteral("Days of history."),
+    const QCommandLineOption days(QStringLiteral("days"),
+                                  QStringLiteral("Days of readings (0: none)."),
                                   QStringLiteral("n"), QStringLiteral("7"));
     const QCommandLineOption interval(QStringLiteral("interval"),
                                       QStringLiteral("Seconds between readings."),
@@ -51,9 +52,13 @@ int main(int argc, char** argv) {
     const QCommandLineOption officeHours(
         QStringLiteral("office-hours"),
         QStringLiteral("Readings on weekdays from 08:30 to 17:30 local time only."));
+    const QCommandLineOption referenceDays(
+        QStringLiteral("reference-days"),
+        QStringLiteral("Working days of reference rates up to the end's date."),
+        QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption fold(QStringLiteral("fold"),
                                   QStringLiteral("Fold as the program does afterwards."));
-    parser.addOptions({days, interval, rawDays, end, officeHours, fold});
+    parser.addOptions({days, interval, rawDays, end, officeHours, referenceDays, fold});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The history file."));
     if (!parser.parse(QCoreApplication::arguments())) {
         QTextStream(stderr) << "qzrate-history-fill: " << parser.errorText() << '\n';
@@ -76,20 +81,26 @@ int main(int argc, char** argv) {
         return 2;
     }
     // A hundred years at most: more is no history the program could have kept.
-    const std::optional<int> dayCount = WholeNumber(parser, days, 1, 36525);
+    const std::optional<int> dayCount = WholeNumber(parser, days, 0, 36525);
     const std::optional<int> seconds = WholeNumber(parser, interval, 1, 86400);
     const std::optional<int> rawDayCount = WholeNumber(parser, rawDays, 0, 36525);
-    if (!dayCount || !seconds || !rawDayCount)
+    const std::optional<int> referenceDayCount = WholeNumber(parser, referenceDays, 0, 26100);
+    if (!dayCount || !seconds || !rawDayCount || !referenceDayCount)
         return 2;
-    const HistoryFill fill{endTime, *dayCount, *seconds, *rawDayCount, parser.isSet(officeHours)};
+    const HistoryFill fill{
+        endTime, *dayCount, *seconds, *rawDayCount, parser.isSet(officeHours), *referenceDayCount};
     ReadingStore store(path, QStringLiteral("fill"));
     if (!store.Open(fill.End) || !FillHistory(store, fill)) {
         QTextStream(stderr) << "qzrate-history-fill: " << store.Error() << '\n';
         return 1;
     }
     QTextStream out(stdout);
+    qint64 referenceDaysHeld = -1;
+    if (QSqlQuery count(QStringLiteral("SELECT count(*) FROM reference"), store.Database());
+        count.next())
+        referenceDaysHeld = count.value(0).toLongLong();
     out << "generated: readings " << store.ReadingCount() << " candles " << store.CandleCount()
-        << '\n';
+        << " reference days " << referenceDaysHeld << '\n';
     if (parser.isSet(fold)) {
         qint64 folded = 0;
         for (int n; (n = store.FoldSome(fill.End.toMSecsSinceEpoch())) > 0;)

@@ -19,7 +19,8 @@ struct TimeSpan {
 
 // One horizontal pixel of the chart: the lowest and highest good rate in it, when the first
 // and the last of them were read (for candles, the end of the last one), how many were good;
-// and for a pixel without a good one, how many failed.
+// and for a pixel without a good one, how many failed. Of reference days, also the last one's
+// rate, which holds on after the pixel.
 struct Slice {
     qint64 FirstMs = 0;
     qint64 LastMs = 0;
@@ -27,23 +28,29 @@ struct Slice {
     double High = 0;
     qint64 Good = 0;
     qint64 Failed = 0;
+    double Last = 0;
 };
 
 // What the chart draws: the rate as lines (x in UTC milliseconds) that break at every gap, a
-// stretch of one point as a dot, and the candles' highest and lowest as bands that break at
-// every missing slice. The slices they come from stay for the crosshair.
+// stretch of one point as a dot, the candles' highest and lowest as bands that break at every
+// missing slice, and the central bank's reference rate as steps. The slices they come from
+// stay for the crosshair.
 struct ChartLines {
     TimeSpan Span;
     QList<Slice> Readings;
     QList<Slice> Candles;
+    QList<Slice> Reference;
     QList<QList<QPointF>> Lines;
     QList<QPointF> Dots;
     QList<QList<QPointF>> BandHighs;
     QList<QList<QPointF>> BandLows;
+    QList<QList<QPointF>> Steps;
     // The lowest and highest rate drawn.
     double Low = 0;
     double High = 0;
-    bool Empty() const { return Lines.isEmpty() && Dots.isEmpty() && BandHighs.isEmpty(); }
+    bool Empty() const {
+        return Lines.isEmpty() && Dots.isEmpty() && BandHighs.isEmpty() && Steps.isEmpty();
+    }
 };
 
 // A time axis mark on a round hour, a midnight, a month's or a year's start.
@@ -73,8 +80,8 @@ struct ChartFrame {
     std::optional<LimitMark> Upper;
 };
 
-// Where the crosshair snaps: the reading (or the pixel's readings, or candles) nearest the
-// mouse, and what its label says.
+// Where the crosshair snaps: the reading (or the pixel's readings, candles or reference days)
+// nearest the mouse, and what its label says.
 struct ChartHover {
     qint64 Ms = 0;
     double Low = 0;

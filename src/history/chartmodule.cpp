@@ -17,6 +17,7 @@ namespace {
 
 const QColor RateColour(0, 70, 170);
 const QColor BandColour(120, 160, 220);
+const QColor ReferenceColour(225, 120, 0);
 const QColor LowerColour(0, 140, 0);
 const QColor UpperColour(200, 0, 0);
 const QColor GridColour(215, 215, 215);
@@ -95,14 +96,7 @@ public:
         Chart->removeAllSeries();
         Lines = lines;
         Frame = frame;
-        bool named = false;
-        for (const QList<QPointF>& stretch : lines.Lines) {
-            auto* series = new QLineSeries;
-            series->setPen(QPen(RateColour, 1.5));
-            series->replace(stretch);
-            Add(series, named ? QString() : Texts.Rate);
-            named = true;
-        }
+        bool named = AddLines(lines.Lines, RateColour, Texts.Rate);
         if (!lines.Dots.isEmpty()) {
             auto* dots = new QScatterSeries;
             dots->setMarkerSize(7);
@@ -126,6 +120,7 @@ public:
             Add(band, named ? QString() : Texts.Band);
             named = true;
         }
+        AddLines(lines.Steps, ReferenceColour, Texts.Reference);
         for (const auto& [mark, name, colour] :
              {std::tuple{frame.Lower, Texts.LowerLimit, LowerColour},
               std::tuple{frame.Upper, Texts.UpperLimit, UpperColour}}) {
@@ -208,6 +203,18 @@ private:
             for (QLegendMarker* marker : Chart->legend()->markers(series))
                 marker->setVisible(false);
         }
+    }
+
+    // A series per stretch, named once; whether there was one.
+    bool AddLines(const QList<QList<QPointF>>& stretches, const QColor& colour,
+                  const QString& name) {
+        for (const QList<QPointF>& stretch : stretches) {
+            auto* series = new QLineSeries;
+            series->setPen(QPen(colour, 1.5));
+            series->replace(stretch);
+            Add(series, &stretch == &stretches.first() ? name : QString());
+        }
+        return !stretches.isEmpty();
     }
 
     // The time axis's grid lines and labels, and the markers of levels beyond the rate axis.

@@ -13,6 +13,7 @@ class QWidget;
 struct ChartTexts {
     QString Rate;
     QString Band;
+    QString Reference;
     QString LowerLimit;
     QString UpperLimit;
     QString NoReadings;
@@ -43,5 +44,5 @@ public:
     virtual ChartPlot* CreatePlot(QWidget* parent, const ChartTexts& texts, HoverFinder hover) = 0;
 };
 
-#define ChartModule_iid "nl.qzrate.ChartModule/2"
+#define ChartModule_iid "nl.qzrate.ChartModule/3"
 Q_DECLARE_INTERFACE(ChartModule, ChartModule_iid)

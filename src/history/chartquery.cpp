@@ -1,12 +1,14 @@
 #include "history/chartquery.h"
 
 #include "history/candlefolder.h"
+#include "sources/referencerates.h"
 #include "support/regional.h"
 #include "support/texthelpers.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimeZone>
 #include <QVariant>
 
 #include <algorithm>
@@ -63,6 +65,19 @@ QList<Slice> QuerySlices(const QSqlDatabase& db, TimeSpan span, int slices, cons
     return found;
 }
 
+// Frankfurt's clock; an hour ahead of UTC all year where the system knows no zones.
+const QTimeZone& Frankfurt() {
+    static const QTimeZone zone = [] {
+        const QTimeZone berlin("Europe/Berlin");
+        return berlin.isValid() ? berlin : QTimeZone(3600);
+    }();
+    return zone;
+}
+
+QDate DayOf(const QVariant& text) {
+    return QDate::fromString(text.toString(), Qt::ISODate);
+}
+
 // Adds a slice's two extremes to a stretch, the one nearer the stretch's last point first; one
 // point when they are the same.
 void AddExtremes(QList<QPointF>& stretch, const Slice& slice) {
@@ -74,6 +89,18 @@ void AddExtremes(QList<QPointF>& stretch, const Slice& slice) {
 }
 
 } // namespace
+
+qint64 ReferenceDayMs(QDate day) {
+    return QDateTime(day, QTime(16, 0), Frankfurt()).toMSecsSinceEpoch();
+}
+
+QString ReferenceDayFrom(qint64 ms) {
+    static const qint64 leastMs = ReferenceDayMs(QDate(1000, 1, 1));
+    static const qint64 mostMs = ReferenceDayMs(QDate(9999, 1, 1));
+    ms = std::clamp(ms, leastMs, mostMs);
+    const QDate date = QDateTime::fromMSecsSinceEpoch(ms, Frankfurt()).date();
+    return (ReferenceDayMs(date) >= ms ? date : date.addDays(1)).toString(Qt::ISODate);
+}
 
 KeptTimes QueryKeptTimes(const QSqlDatabase& db, qint64 nowMs) {
     const auto first = [&](const QString& sql, std::optional<qint64> bound = std::nullopt) {
@@ -88,7 +115,7 @@ KeptTimes QueryKeptTimes(const QSqlDatabase& db, qint64 nowMs) {
             found = query.value(0).toLongLong();
         return found;
     };
-    return {
+    KeptTimes kept{
         first(QStringLiteral("SELECT min(t) FROM (SELECT min(t) AS t FROM readings "
                              "UNION ALL SELECT min(t) FROM candles)")),
         first(QStringLiteral("SELECT max(t) FROM (SELECT max(t) AS t FROM readings "
@@ -96,6 +123,14 @@ KeptTimes QueryKeptTimes(const QSqlDatabase& db, qint64 nowMs) {
         first(QStringLiteral("SELECT max(t) FROM (SELECT max(t) AS t FROM readings WHERE t <= ? "
                              "UNION ALL SELECT max(t) FROM candles WHERE t <= ?)"),
               nowMs + AheadMs)};
+    // Asked apart: a history from before the reference rates, read as it lies, has no table.
+    QSqlQuery oldest(db);
+    if (oldest.exec(QStringLiteral("SELECT min(day) FROM reference")) && oldest.next() &&
+        !oldest.value(0).isNull()) {
+        const qint64 ms = ReferenceDayMs(DayOf(oldest.value(0)));
+        kept.EarliestMs = std::min(kept.EarliestMs.value_or(ms), ms);
+    }
+    return kept;
 }
 
 TimeSpan RangeSpan(ChartRange range, const QDateTime& now, const KeptTimes& kept) {
@@ -142,12 +177,67 @@ QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices
                        QString(), CandleMs, error);
 }
 
-ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
-                           const QList<Slice>& candles) {
+QList<Slice> QueryReferenceSlices(const QSqlDatabase& db, TimeSpan span, int slices,
+                                  QString& error) {
+    if (slices < 1 || span.ToMs <= span.FromMs)
+        return {};
+    QList<Slice> found;
+    QString fromDay = ReferenceDayFrom(span.FromMs);
+    QSqlQuery before(db);
+    before.prepare(
+        QStringLiteral("SELECT day, usd FROM reference WHERE day < ? ORDER BY day DESC LIMIT 1"));
+    before.bindValue(0, fromDay);
+    if (!before.exec()) {
+        error = before.lastError().text();
+        return {};
+    }
+    if (before.next()) {
+        const ReferenceDay held{DayOf(before.value(0)), before.value(1).toDouble()};
+        const qint64 ms = ReferenceDayMs(held.Date);
+        const double rate = ReferenceRate(held);
+        if (ms + ReferenceHoldMs > span.FromMs)
+            found.append(Slice{ms, ms, rate, rate, 1, 0, rate});
+    }
+    // The lowest rate is the most dollars per euro.
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral(
+        "SELECT max(usd), min(usd), min(day), max(day), count(*), (SELECT usd FROM reference "
+        "WHERE day >= ? AND day < ? ORDER BY day DESC LIMIT 1) FROM reference "
+        "WHERE day >= ? AND day < ?"));
+    const qint64 width = (span.ToMs - span.FromMs + slices - 1) / slices;
+    for (qint64 from = span.FromMs; from < span.ToMs; from += width) {
+        const QString toDay = ReferenceDayFrom(std::min(from + width, span.ToMs));
+        // Most parts of a short span hold no day's 16:00 at all.
+        if (fromDay < toDay) {
+            for (int i = 0; i < 4; ++i)
+                query.bindValue(i, i % 2 ? toDay : fromDay);
+            if (!query.exec() || !query.next()) {
+                error = query.lastError().text();
+                return found;
+            }
+            if (query.value(4).toLongLong() > 0) {
+                const auto rate = [&](int column) {
+                    return ReferenceRate({QDate(), query.value(column).toDouble()});
+                };
+                found.append(Slice{ReferenceDayMs(DayOf(query.value(2))),
+                                   ReferenceDayMs(DayOf(query.value(3))), rate(0), rate(1),
+                                   query.value(4).toLongLong(), 0, rate(5)});
+            }
+            query.finish();
+        }
+        fromDay = toDay;
+    }
+    return found;
+}
+
+ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings, const QList<Slice>& candles,
+                           const QList<Slice>& reference) {
     ChartLines chart;
     chart.Span = span;
     chart.Readings = readings;
     chart.Candles = candles;
+    chart.Reference = reference;
     bool any = false;
     const auto widen = [&](const Slice& slice) {
         chart.Low = any ? std::min(chart.Low, slice.Low) : slice.Low;
@@ -193,6 +283,33 @@ ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
         widen(slice);
         previous = &slice;
     }
+
+    // Steps: a point is added where it differs from the last, kept within the span.
+    const auto step = [&](qint64 ms, double rate) {
+        const QPointF point(qreal(std::clamp(ms, span.FromMs, span.ToMs)), rate);
+        if (chart.Steps.last().isEmpty() || chart.Steps.last().last() != point)
+            chart.Steps.last().append(point);
+    };
+    const auto holdTo = [&](qint64 ms) {
+        step(std::min(ms, previous->LastMs + ReferenceHoldMs), previous->Last);
+    };
+    previous = nullptr;
+    for (const Slice& slice : reference) {
+        if (previous)
+            holdTo(slice.FirstMs);
+        if (!previous || slice.FirstMs - previous->LastMs > ReferenceHoldMs)
+            chart.Steps.append(QList<QPointF>());
+        // The extreme farther from the last day's rate first, so that the step ends on it.
+        const bool lowNearer = std::abs(slice.Last - slice.Low) < std::abs(slice.Last - slice.High);
+        step(slice.FirstMs, lowNearer ? slice.High : slice.Low);
+        step(slice.FirstMs, lowNearer ? slice.Low : slice.High);
+        step(slice.LastMs, lowNearer ? slice.Low : slice.High);
+        step(slice.LastMs, slice.Last);
+        widen(slice);
+        previous = &slice;
+    }
+    if (previous)
+        holdTo(span.ToMs);
     return chart;
 }
 
@@ -351,13 +468,16 @@ ChartFrame FrameChart(const ChartLines& lines, double buyLevel, double sellLevel
 
 std::optional<ChartHover> HoverAt(const ChartLines& lines, qint64 ms,
                                   const RegionalSettings& regional) {
+    enum class Kind { Reading, Candle, Reference };
     const Slice* nearest = nullptr;
-    bool candle = false;
-    for (const QList<Slice>* slices : {&lines.Readings, &lines.Candles}) {
+    Kind kind = Kind::Reading;
+    for (const auto& [slices, of] :
+         {std::pair{&lines.Readings, Kind::Reading}, std::pair{&lines.Candles, Kind::Candle},
+          std::pair{&lines.Reference, Kind::Reference}}) {
         for (const Slice& slice : *slices) {
             if (slice.Good > 0 && (!nearest || Distance(slice, ms) < Distance(*nearest, ms))) {
                 nearest = &slice;
-                candle = slices == &lines.Candles;
+                kind = of;
             }
         }
     }
@@ -370,16 +490,30 @@ std::optional<ChartHover> HoverAt(const ChartLines& lines, qint64 ms,
         return withDate ? regional.locale.toString(at.date(), QLocale::ShortFormat) + u' ' + clock
                         : clock;
     };
-    QString text = time(nearest->FirstMs, true);
-    // Several readings in one pixel, or candles: from their first to their last.
-    if (candle || nearest->Good > 1)
-        text += QStringLiteral(" – ") +
+    // A reference day by its own date, which is Frankfurt's.
+    const auto day = [&](qint64 atMs) {
+        return regional.locale.toString(QDateTime::fromMSecsSinceEpoch(atMs, Frankfurt()).date(),
+                                        QLocale::ShortFormat);
+    };
+    QString text;
+    if (kind == Kind::Reference) {
+        text = QStringLiteral("ECB ") + day(nearest->FirstMs);
+        if (nearest->Good > 1)
+            text += QStringLiteral(" – ") + day(nearest->LastMs);
+    } else {
+        text = time(nearest->FirstMs, true);
+        // Several readings in one pixel, or candles: from their first to their last.
+        if (kind == Kind::Candle || nearest->Good > 1)
+            text +=
+                QStringLiteral(" – ") +
                 time(nearest->LastMs, QDateTime::fromMSecsSinceEpoch(nearest->FirstMs).date() !=
                                           QDateTime::fromMSecsSinceEpoch(nearest->LastMs).date());
+    }
     text += QStringLiteral("  ") + FormatFixed(1, 4, nearest->Low, regional.decimalSeparator);
     if (nearest->High != nearest->Low)
         text += QStringLiteral("–") + FormatFixed(1, 4, nearest->High, regional.decimalSeparator);
-    return ChartHover{nearest->Good == 1 && !candle ? nearest->FirstMs
-                                                    : (nearest->FirstMs + nearest->LastMs) / 2,
-                      nearest->Low, nearest->High, text};
+    // The middle of several, and the day before the span, whose rate holds at its start, there.
+    return ChartHover{
+        std::clamp((nearest->FirstMs + nearest->LastMs) / 2, lines.Span.FromMs, lines.Span.ToMs),
+        nearest->Low, nearest->High, text};
 }

@@ -14,8 +14,20 @@ struct RegionalSettings;
 // ahead comes from a clock that jumped, and only All shows it.
 inline constexpr qint64 AheadMs = qint64(24) * 60 * 60 * 1000;
 
-// The ends of what the history holds: its earliest time, its newest, and its newest no more
-// than AheadMs ahead of now.
+// A reference day lies at 16:00 in Frankfurt on its date, when the bank publishes its rates.
+qint64 ReferenceDayMs(QDate day);
+// The first date (yyyy-MM-dd) whose reference time lies at or after ms; for a time before the
+// year 1000 or after 9998, that year's first day, so that the widest span takes in every day.
+QString ReferenceDayFrom(qint64 ms);
+
+// A reference rate holds until the next day's, for a week at most: the bank publishes every
+// working day and pauses five days at the longest (over Easter), so a longer gap is days the
+// history lacks, and the steps break there.
+inline constexpr qint64 ReferenceHoldMs = qint64(7) * 24 * 60 * 60 * 1000;
+
+// The ends of what the history holds: its earliest time (the reference days' included), its
+// newest, and its newest no more than AheadMs ahead of now (both of readings and candles: a
+// reference day never moves a range's end).
 struct KeptTimes {
     std::optional<qint64> EarliestMs;
     std::optional<qint64> NewestMs;
@@ -36,6 +48,10 @@ TimeSpan RangeSpanIn(const QSqlDatabase& db, ChartRange range, const QDateTime& 
 // fails leaves the parts found before it, and its error in `error`.
 QList<Slice> QueryReadingSlices(const QSqlDatabase& db, TimeSpan span, int slices, QString& error);
 QList<Slice> QueryCandleSlices(const QSqlDatabase& db, TimeSpan span, int slices, QString& error);
+// The same for the reference days, their rate 1/r as the widget shows it; first, when its hold
+// reaches into the span, the day before the span, whose rate holds at its start.
+QList<Slice> QueryReferenceSlices(const QSqlDatabase& db, TimeSpan span, int slices,
+                                  QString& error);
 
 // Readings more than this far apart are not joined by the line: the longest interval between
 // readings is 10 minutes, so only a program that did not run leaves such a hole.
@@ -43,9 +59,12 @@ inline constexpr qint64 ReadingGapMs = 20 * 60 * 1000;
 
 // A slice puts its lowest and highest at its first and last time, in the order that joins
 // the previous point by the shorter way, so the line never runs back in time. A slice of
-// failed readings alone breaks the line; a stretch of a single point is drawn as a dot.
-ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings,
-                           const QList<Slice>& candles);
+// failed readings alone breaks the line; a stretch of a single point is drawn as a dot. The
+// reference days are steps: each slice rises or falls at its first day over its lowest and
+// highest and holds its last day's rate until the next slice, the span's end or the end of
+// its hold.
+ChartLines BuildChartLines(TimeSpan span, const QList<Slice>& readings, const QList<Slice>& candles,
+                           const QList<Slice>& reference = {});
 
 // Fits the rate axis to the rates drawn, with a little room (to the levels when nothing is
 // drawn), places the levels (none below 0.0001) and marks the time axis for a plot `pixels`
@@ -57,7 +76,8 @@ ChartFrame FrameChart(const ChartLines& lines, double buyLevel, double sellLevel
 // labels apart over `pixels`.
 QList<TimeTick> TimeTicks(TimeSpan span, int pixels, const QLocale& language);
 
-// The good slice nearest `ms` (a reading's over a candle's when as near), with its time and
-// rate, or its lowest to highest, in the regional format; none when nothing is drawn.
+// The good slice nearest `ms` (a reading's over a candle's over a reference day's when as
+// near), with its time and rate, or its lowest to highest, in the regional format (reference
+// days as "ECB" and their dates); none when nothing is drawn.
 std::optional<ChartHover> HoverAt(const ChartLines& lines, qint64 ms,
                                   const RegionalSettings& regional);

@@ -36,7 +36,9 @@ ChartWindow::ChartWindow(HistoryService& history, const QString& iniPath, QWidge
     setWindowTitle(Text("qzRate - Koersverloop", "qzRate - Rate history"));
     Texts = {Text("Koers", "Rate"),
              Text("Hoogste en laagste per kwartier", "Highest and lowest per quarter hour"),
-             Text("Ondergrens", "Lower limit"), Text("Bovengrens", "Upper limit"),
+             Text("ECB-referentiekoers", "ECB reference rate"),
+             Text("Ondergrens", "Lower limit"),
+             Text("Bovengrens", "Upper limit"),
              Text("Nog geen koersen", "No readings yet")};
     resize(800, 480);
     auto* layout = new QVBoxLayout(this);

@@ -10,7 +10,9 @@
 #include <QThread>
 #include <QVariant>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace {
 
@@ -39,24 +41,47 @@ QByteArray Row(std::initializer_list<QByteArray> fields) {
     return row + "\r\n";
 }
 
-// Rows of one table in time order, read as the export needs them.
+// Rows of one table in time order, read as the export needs them: each row's time and CSV.
 class Cursor {
 public:
-    Cursor(const QSqlDatabase& db, const QString& sql, TimeSpan span) : Query(db) {
+    using Read = QByteArray (*)(const QSqlQuery& query, qint64& timeMs);
+    // The rows whose key lies from `from` to before `to`.
+    Cursor(const QSqlDatabase& db, const QString& table, const QString& columns, const QString& key,
+           const QVariant& from, const QVariant& to, Read read)
+        : Query(db), ReadRow(read) {
+        const QString where = QStringLiteral(" FROM %1 WHERE %2 >= ? AND %2 < ?").arg(table, key);
+        CountQuery = QStringLiteral("SELECT count(*)") + where;
         Query.setForwardOnly(true);
-        Query.prepare(sql);
-        Query.bindValue(0, span.FromMs);
-        Query.bindValue(1, span.ToMs);
+        Query.prepare(QStringLiteral("SELECT ") + columns + where +
+                      QStringLiteral(" ORDER BY %1, rowid").arg(key));
+        Query.bindValue(0, from);
+        Query.bindValue(1, to);
         Ok = Query.exec();
         Next();
     }
-    void Next() { AtEnd = !(Ok && Query.next()); }
-    qint64 Time() const { return Query.value(0).toLongLong(); }
-    QVariant Value(int i) const { return Query.value(i); }
+    void Next() {
+        AtEnd = !(Ok && Query.next());
+        if (!AtEnd)
+            Row = ReadRow(Query, TimeMs);
+    }
+    // How many rows it gives in all.
+    qint64 Count(const QSqlDatabase& db) const {
+        QSqlQuery count(db);
+        count.prepare(CountQuery);
+        count.bindValue(0, Query.boundValue(0));
+        count.bindValue(1, Query.boundValue(1));
+        return count.exec() && count.next() ? count.value(0).toLongLong() : 0;
+    }
 
     QSqlQuery Query;
-    bool Ok;
+    bool Ok = false;
     bool AtEnd = true;
+    qint64 TimeMs = 0;
+    QByteArray Row;
+
+private:
+    Read ReadRow;
+    QString CountQuery;
 };
 
 std::optional<double> OptionalDouble(const QVariant& value) {
@@ -65,6 +90,26 @@ std::optional<double> OptionalDouble(const QVariant& value) {
 
 std::optional<int> OptionalInt(const QVariant& value) {
     return value.isNull() ? std::nullopt : std::optional(value.toInt());
+}
+
+QByteArray ReadingRow(const QSqlQuery& query, qint64& timeMs) {
+    timeMs = query.value(0).toLongLong();
+    return CsvRow(StoredReading{timeMs, ReadingSource(query.value(1).toInt()),
+                                OptionalDouble(query.value(2)), OptionalInt(query.value(3))});
+}
+
+QByteArray CandleRow(const QSqlQuery& query, qint64& timeMs) {
+    timeMs = query.value(0).toLongLong();
+    return CsvRow(Candle{timeMs, query.value(1).toDouble(), query.value(2).toDouble(),
+                         query.value(3).toDouble(), query.value(4).toDouble(),
+                         query.value(5).toInt()});
+}
+
+QByteArray ReferenceRow(const QSqlQuery& query, qint64& timeMs) {
+    const ReferenceDay day{QDate::fromString(query.value(0).toString(), Qt::ISODate),
+                           query.value(1).toDouble()};
+    timeMs = ReferenceDayMs(day.Date);
+    return CsvRow(day);
 }
 
 } // namespace
@@ -81,6 +126,10 @@ QByteArray CsvRow(const StoredReading& reading) {
                 {},
                 {},
                 reading.Code ? QByteArray::number(*reading.Code) : QByteArray()});
+}
+
+QByteArray CsvRow(const ReferenceDay& day) {
+    return Row({Time(ReferenceDayMs(day.Date)), "ECB", Number(ReferenceRate(day)), {}, {}, {}, {}});
 }
 
 QByteArray CsvRow(const Candle& candle) {
@@ -101,48 +150,42 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
         result.Error = file.errorString();
         return result;
     }
-    // One snapshot of both tables, even while the program writes beside the export.
+    // One snapshot of every table, even while the program writes beside the export.
     QSqlDatabase connection = db;
     connection.transaction();
+    // At equal times a candle comes before a reading, a reading before a reference day.
+    std::vector<Cursor> cursors;
+    cursors.reserve(3);
+    cursors.emplace_back(db, QStringLiteral("candles"),
+                         QStringLiteral("t, first, high, low, last, count"), QStringLiteral("t"),
+                         span.FromMs, span.ToMs, CandleRow);
+    cursors.emplace_back(db, QStringLiteral("readings"), QStringLiteral("t, source, rate, code"),
+                         QStringLiteral("t"), span.FromMs, span.ToMs, ReadingRow);
+    // A history from before the reference rates, read as it lies, has no such table.
+    if (db.tables().contains(QStringLiteral("reference")))
+        cursors.emplace_back(db, QStringLiteral("reference"), QStringLiteral("day, usd"),
+                             QStringLiteral("day"), ReferenceDayFrom(span.FromMs),
+                             ReferenceDayFrom(span.ToMs), ReferenceRow);
     qint64 total = 0;
-    if (progress) {
-        QSqlQuery count(db);
-        count.prepare(QStringLiteral("SELECT (SELECT count(*) FROM readings WHERE t >= ? AND "
-                                     "t < ?) + (SELECT count(*) FROM candles WHERE t >= ? AND "
-                                     "t < ?)"));
-        for (int i = 0; i < 4; ++i)
-            count.bindValue(i, i % 2 ? span.ToMs : span.FromMs);
-        if (count.exec() && count.next())
-            total = count.value(0).toLongLong();
-    }
-    Cursor readings(db,
-                    QStringLiteral("SELECT t, source, rate, code FROM readings "
-                                   "WHERE t >= ? AND t < ? ORDER BY t, rowid"),
-                    span);
-    Cursor candles(db,
-                   QStringLiteral("SELECT t, first, high, low, last, count FROM candles "
-                                  "WHERE t >= ? AND t < ? ORDER BY t"),
-                   span);
-    bool ok = readings.Ok && candles.Ok && file.write(CsvHeader()) >= 0;
+    if (progress)
+        for (const Cursor& cursor : cursors)
+            total += cursor.Count(db);
+    bool ok = std::all_of(cursors.begin(), cursors.end(), [](const Cursor& c) { return c.Ok; }) &&
+              file.write(CsvHeader()) >= 0;
     int shown = 0;
-    while (ok && (!readings.AtEnd || !candles.AtEnd)) {
+    while (ok) {
+        Cursor* next = nullptr;
+        for (Cursor& cursor : cursors)
+            if (!cursor.AtEnd && (!next || cursor.TimeMs < next->TimeMs))
+                next = &cursor;
+        if (!next)
+            break;
         if (cancel && cancel->load()) {
             result.Cancelled = true;
             break;
         }
-        QByteArray row;
-        if (candles.AtEnd || (!readings.AtEnd && readings.Time() < candles.Time())) {
-            row = CsvRow(StoredReading{readings.Time(), ReadingSource(readings.Value(1).toInt()),
-                                       OptionalDouble(readings.Value(2)),
-                                       OptionalInt(readings.Value(3))});
-            readings.Next();
-        } else {
-            row = CsvRow(Candle{candles.Time(), candles.Value(1).toDouble(),
-                                candles.Value(2).toDouble(), candles.Value(3).toDouble(),
-                                candles.Value(4).toDouble(), candles.Value(5).toInt()});
-            candles.Next();
-        }
-        ok = file.write(row) == row.size();
+        ok = file.write(next->Row) == next->Row.size();
+        next->Next();
         // A failed write says only "Unknown error"; the system's own reason is the one to tell.
         if (!ok)
             result.Error = qt_error_string(errno);
@@ -151,10 +194,10 @@ ExportResult ExportHistory(const QSqlDatabase& db, TimeSpan span, const QString&
             progress(shown = int(result.Rows * 100 / total));
     }
     // A cursor that could not start, or whose read failed half-way, gives no complete export.
-    for (const Cursor* cursor : {&readings, &candles}) {
-        if (result.Error.isEmpty() && cursor->Query.lastError().isValid()) {
+    for (const Cursor& cursor : cursors) {
+        if (result.Error.isEmpty() && cursor.Query.lastError().isValid()) {
             ok = false;
-            result.Error = cursor->Query.lastError().text();
+            result.Error = cursor.Query.lastError().text();
         }
     }
     connection.commit();

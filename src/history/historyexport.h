@@ -2,6 +2,7 @@
 
 #include "history/chartquery.h"
 #include "history/storedreading.h"
+#include "sources/referencerates.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -10,14 +11,17 @@
 #include <functional>
 #include <optional>
 
-// The history as CSV (RFC 4180: a header row, CRLF line ends), one row per reading or candle
-// in time order:
+// The history as CSV (RFC 4180: a header row, CRLF line ends), one row per reading, candle or
+// reference day in time order:
 //   time,source,rate,high,low,count,code
 // A reading fills time (local time with its offset), source and its rate or its code; a
-// candle fills time (its slice's start), rate (its last), high, low and count.
+// candle fills time (its slice's start), rate (its last), high, low and count; a reference day
+// fills time (16:00 in Frankfurt on its date), source (ECB) and rate (1/r as the widget shows
+// it).
 QByteArray CsvHeader();
 QByteArray CsvRow(const StoredReading& reading);
 QByteArray CsvRow(const Candle& candle);
+QByteArray CsvRow(const ReferenceDay& day);
 
 struct ExportResult {
     bool Ok = false;

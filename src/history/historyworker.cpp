@@ -157,6 +157,7 @@ void HistoryWorker::Ask(quint64 ticket, ChartRange range, int pixels) {
     QString error;
     const QList<Slice> readings = QueryReadingSlices(Store.Database(), span, pixels, error);
     const QList<Slice> candles = QueryCandleSlices(Store.Database(), span, pixels, error);
-    emit Answered(ticket, BuildChartLines(span, readings, candles), error);
+    const QList<Slice> reference = QueryReferenceSlices(Store.Database(), span, pixels, error);
+    emit Answered(ticket, BuildChartLines(span, readings, candles, reference), error);
     Rest();
 }

@@ -3,6 +3,7 @@
 #include "history/chartplot.h"
 #include "history/chartwindow.h"
 #include "history/historyservice.h"
+#include "history/readingstore.h"
 
 #include <QAbstractButton>
 #include <QAreaSeries>
@@ -49,8 +50,14 @@ class TestChartWindow : public QObject {
     const std::function<QDateTime()> Clock = [this] { return QDateTime::fromMSecsSinceEpoch(Now); };
 
 private slots:
-    // The chart shows the readings, the levels and, as they come, new readings.
+    // The chart shows the readings, the reference rate, the levels and, as they come, new
+    // readings.
     void opensWithTheReadings() {
+        {
+            ReadingStore store(Dir.filePath("h.sqlite"), "reference");
+            QVERIFY(store.Open(Clock()));
+            QVERIFY(store.PutReference({{QDate(2026, 3, 6), 1.087}, {QDate(2026, 3, 9), 1.0858}}));
+        }
         HistoryService history(Dir.filePath("h.sqlite"), Clock);
         // An hour of readings; half an hour without a connection between.
         for (int i = 0; i < 60; ++i)
@@ -67,11 +74,12 @@ private slots:
         QVERIFY(painted.wait(20000));
         QChart* chart = window.findChild<QChartView*>()->chart();
         // The legend lays its markers out after the first paint.
-        QTRY_COMPARE(Legend(chart), (QStringList{"Rate", "Lower limit"}));
+        QTRY_COMPARE(Legend(chart), (QStringList{"Rate", "ECB reference rate", "Lower limit"}));
+        // Two stretches of readings and one of steps.
         int lines = 0;
         for (QAbstractSeries* series : chart->series())
             lines += series->name() != u"Lower limit";
-        QCOMPARE(lines, 2);
+        QCOMPARE(lines, 3);
         QVERIFY(Texts(chart).join('\n').contains(u"\u25B2 Upper limit 0"));
 
         history.Keep(Good(Now - 1000, 0.99));

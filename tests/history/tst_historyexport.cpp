@@ -40,6 +40,9 @@ private slots:
         QTest::newRow("candle")
             << CsvRow(Candle{Winter, 0.9, 0.9312, 0.8999, 0.91, 180})
             << QByteArray("2026-01-15T13:00:00.000+01:00,,0.91,0.9312,0.8999,180,\r\n");
+        QTest::newRow("reference day")
+            << CsvRow(ReferenceDay{QDate(2026, 12, 8), 1.0543})
+            << QByteArray("2026-12-08T16:00:00.000+01:00,ECB,0.9485,,,,\r\n");
     }
     void rows() {
         QFETCH(QByteArray, row);
@@ -59,16 +62,23 @@ private slots:
         QVERIFY(
             store.Append({Good(Winter + 1000, 0.95), Failed(Winter - 1000), Good(Summer, 0.94)}));
         QVERIFY(store.PutCandles({{Winter, 0.9, 0.93, 0.89, 0.91, 180}}));
-        const ExportResult result = ExportHistory(store.Database(), WholeHistory, path);
+        const ReferenceDay before{QDate(2026, 1, 14), 1.08};
+        const ReferenceDay after{QDate(2026, 1, 15), 1.0543};
+        QVERIFY(store.PutReference({after, before}));
+        QList<int> percents;
+        const ExportResult result = ExportHistory(store.Database(), WholeHistory, path, nullptr,
+                                                  [&](int percent) { percents << percent; });
         QVERIFY(result.Ok);
-        QCOMPARE(result.Rows, 4);
-        QCOMPARE(Read(path), CsvHeader() + CsvRow(Failed(Winter - 1000)) +
+        QCOMPARE(result.Rows, 6);
+        QCOMPARE(percents.last(), 100);
+        QCOMPARE(Read(path), CsvHeader() + CsvRow(before) + CsvRow(Failed(Winter - 1000)) +
                                  CsvRow(Candle{Winter, 0.9, 0.93, 0.89, 0.91, 180}) +
-                                 CsvRow(Good(Winter + 1000, 0.95)) + CsvRow(Good(Summer, 0.94)));
+                                 CsvRow(Good(Winter + 1000, 0.95)) + CsvRow(after) +
+                                 CsvRow(Good(Summer, 0.94)));
         // A range: what lies in it.
         QVERIFY(ExportHistory(store.Database(), {Winter, Summer}, path).Ok);
         QCOMPARE(Read(path), CsvHeader() + CsvRow(Candle{Winter, 0.9, 0.93, 0.89, 0.91, 180}) +
-                                 CsvRow(Good(Winter + 1000, 0.95)));
+                                 CsvRow(Good(Winter + 1000, 0.95)) + CsvRow(after));
     }
 
     // A file that exists is replaced only by a complete one; nothing half-written stays.
@@ -104,7 +114,9 @@ private slots:
         QVERIFY(!unread.Error.isEmpty());
         QCOMPARE(Read(path), QByteArray("old"));
         QSqlQuery(QStringLiteral("ALTER TABLE c RENAME TO candles"), store.Database());
-        // The command: everything, or a clear error and status 1.
+        // The command: everything, or a clear error and status 1; a history from before the
+        // reference rates has no table of them.
+        QSqlQuery(QStringLiteral("DROP TABLE reference"), store.Database());
         QCOMPARE(ExportHistoryCommand(dir.filePath("h.sqlite"), path), 0);
         QCOMPARE(Read(path).count("\r\n"), 5001);
         QCOMPARE(ExportHistoryCommand(dir.filePath("h.sqlite"), dir.filePath("none/out.csv")), 1);
