@@ -173,7 +173,8 @@ private slots:
         const QImage marks = Main->ImageDelta->pixmap().toImage();
         const int historyIndex = Main->History.HistoryIndex();
         Sweeps.clear();
-        Main->Refresh.HoldReference({{QDate(2026, 3, 12), 1.0556}});
+        // Held in no order, the day the bank serves among them: each date counts once.
+        Main->Refresh.HoldReference({{QDate(2026, 3, 12), 1.0556}, {QDate(2026, 3, 13), 1.0543}});
 
         D2e.SetDefaultAnswer(ScriptedAnswer{.body = body});
         Main->MarketClosed = closed;
