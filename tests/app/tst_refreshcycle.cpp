@@ -1,9 +1,11 @@
 #include "app/refreshcycle.h"
 #include "server/ratepages.h"
+#include "server/referencefiles.h"
 #include "server/scriptedhttpserver.h"
 #include "sources/ratereading.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -132,6 +134,44 @@ private slots:
         QVERIFY(finished.wait(8000));
         QVERIFY(clock.elapsed() >= 4500);
         QCOMPARE(reading.RateText, QStringLiteral("0,9230"));
+    }
+    // After failed readings the bank's day file is asked at most once in half an hour, as
+    // modified since it last came; in between, and after a 304 or a failure, the rate held
+    // shows, each time before the reading ends.
+    void theBankIsAskedAtMostOnceInHalfAnHour() {
+        ScriptedHttpServer failing;
+        ScriptedHttpServer bank;
+        QVERIFY(failing.Listen() && bank.Listen());
+        failing.SetDefaultAnswer({.body = "Default.htm"});
+        const QByteArray stamp = "Mon, 07 Dec 2026 15:00:00 GMT";
+        bank.Enqueue(
+            {.body = ReferenceDocument(ReferenceDayCube("2026-12-07", {{"USD", "1.0543"}})),
+             .headers = {{"Last-Modified", stamp}}});
+        bank.Enqueue({.status = 304});
+        bank.SetDefaultAnswer({.status = 500});
+        RateReading reading;
+        RefreshCycle cycle(reading, ServiceConfig{failing.Url(), failing.Url(), {}, bank.Url()},
+                           RegionalSettings{}, [] { return ReadingTime; });
+        const qint64 start = 5000000;
+        const qint64 gap = RefreshCycle::ReferenceFetchGapMs;
+        QSignalSpy shown(&cycle, &RefreshCycle::referenceShown);
+        QSignalSpy fetched(&cycle, &RefreshCycle::referenceFetched);
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^reference rate not fetched: "));
+        // When the reading is, how often the bank has been asked, how often the rate has shown.
+        for (const auto& [at, asked, shows] : {std::tuple{start, 1, 1},
+                                               {start + gap - 1, 1, 2},
+                                               {start + gap, 2, 3},
+                                               {start + 2 * gap, 3, 4}}) {
+            cycle.Ticks = [at] { return at; };
+            cycle.RefreshRate([] { return false; });
+            QTRY_VERIFY(!cycle.Reading());
+            QCOMPARE(bank.RequestCount(), asked);
+            QCOMPARE(shown.count(), shows);
+        }
+        QCOMPARE(fetched.count(), 1);
+        // One day held: no change to show.
+        QVERIFY(!qvariant_cast<std::optional<ReferenceDay>>(shown.first().at(2)));
+        QCOMPARE(bank.Requests().at(2).Header("If-Modified-Since"), stamp);
     }
 };
 
