@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
-#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -121,15 +120,6 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // A small program with a few quiet threads: one heap for all of them, whose free memory
-    // malloc_trim can hand back, and large buffers (the bank's files, an export's pages) mapped
-    // apart, so they go back to the system when freed. Left to itself, glibc gives each thread
-    // an arena of its own, whose top malloc_trim never shrinks, and raises the mapping
-    // threshold after the first large buffer. Its top is trimmed whenever 64 KiB lie free there.
-    mallopt(M_ARENA_MAX, 1);
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    mallopt(M_TOP_PAD, 0);
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024);
     const int code = Run(argc, argv);
     // Everything of ours has ended here. A system bus that never answered still holds Qt's
     // D-Bus thread, and the exit's clean-up would wait for that thread for ever.
