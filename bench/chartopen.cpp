@@ -7,7 +7,7 @@
 #include "bench/benchwindow.h"
 #include "history/chartwindow.h"
 #include "history/historywiring.h"
-#include "stallmeter.h"
+#include "testkit/stallmeter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +18,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    const BenchHome home;
+    TestHome home;
     // Nothing here reaches out for the reference rates: the file holds them.
     qputenv("QZRATE_REFERENCE_URL", "off");
     QApplication app(argc, argv);

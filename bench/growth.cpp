@@ -24,7 +24,7 @@ qint64 HeapInUse() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const BenchHome home;
+    TestHome home;
     QApplication app(argc, argv);
     const int warmUp = 200;
     const int measured = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;

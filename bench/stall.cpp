@@ -9,12 +9,12 @@
 #include "history/historyservice.h"
 #include "history/historywiring.h"
 #include "platform/systembus.h"
-#include "privatebus.h"
 #include "server/ratepages.h"
 #include "server/referenceserver.h"
 #include "server/scriptedhttpserver.h"
 #include "sources/ratereading.h"
-#include "stallmeter.h"
+#include "testkit/privatebus.h"
+#include "testkit/stallmeter.h"
 #include "update/installertransfer.h"
 #include "update/pingserver.h"
 #include "update/versionlistthread.h"
@@ -251,7 +251,7 @@ public:
 private:
     // A connection's name is taken for good: each run's bus gets a name of its own.
     static inline int Runs = 0;
-    BenchHome Home;
+    TestHome Home;
     BenchWindow Window;
     HistoryWiring History;
     PrivateBus Bus;

@@ -1,9 +1,9 @@
 #include "app/mainform.h"
 #include "app/windows.h"
-#include "privatex.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
 #include "settings/settingsstore.h"
+#include "testkit/privatex.h"
 
 #include <QApplication>
 #include <QLabel>
