@@ -56,7 +56,7 @@ void ShowSampleReading(TMainForm& main) {
     main.ShowAdvice();
     QImage marks(main.ImageDelta->size(), QImage::Format_RGB32);
     for (const double rate : {0.9020, 0.9022, 0.9022, 0.9019, 0.9025, 0.9027})
-        main.History.DrawDeltaImage(rate, marks);
+        main.Marks.DrawDeltaImage(rate, marks);
     main.ImageDelta->setPixmap(QPixmap::fromImage(marks));
 }
 

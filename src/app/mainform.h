@@ -136,7 +136,7 @@ public:
     // Source choice: true reads the D2E page, false the IEX page.
     bool MarketClosed = false;
     // The change marks' rate ring with its index and reset flag.
-    DeltaHistory History;
+    DeltaHistory Marks;
     RefreshCycle Refresh;
     TradingParameters Trading;
     AlarmSound Sound;
@@ -217,6 +217,8 @@ private:
     void CreatePanelAdvies();
     void CreatePanelKoers();
     void CreateMenus();
+    // Both sizes' layout: the window's height, the panels shown and stacked, the menu's text.
+    void ArrangePanels(bool large);
     void RouteMouseEvents();
     void FormDestroy();
     // The steps that follow a reading, in their order.

@@ -214,8 +214,8 @@ void TestMainForm::waitLabelNamesTheChosenSource() {
     QCOMPARE(Main->LabelWait->text(), WaitText(host));
     QCOMPARE(Main->LabelWait->y(), 20);
     QCOMPARE(Main->LabelWait->x(), x);
-    QVERIFY(Main->History.HistoryResetPending());
-    QCOMPARE(Main->History.HistoryIndex(), 0);
+    QVERIFY(Main->Marks.HistoryResetPending());
+    QCOMPARE(Main->Marks.HistoryIndex(), 0);
 }
 
 void TestMainForm::sizeCommandToggles() {

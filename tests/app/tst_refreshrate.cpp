@@ -160,7 +160,7 @@ private slots:
         const QStringList line{Main->Label1->text(), Main->Label2->text(), Main->Label3->text()};
         const QString advice = Main->AdviesLabel->text();
         const QImage marks = Main->ImageDelta->pixmap().toImage();
-        const int historyIndex = Main->History.HistoryIndex();
+        const int historyIndex = Main->Marks.HistoryIndex();
         Sweeps.clear();
         Main->Refresh.HoldReference({{QDate(2026, 3, 12), 1.0556}});
 
@@ -178,7 +178,7 @@ private slots:
         if (!reference.isEmpty())
             QCOMPARE(Main->Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
         QCOMPARE(Main->AdviesLabel->text(), advice);
-        QCOMPARE(Main->History.HistoryIndex(), historyIndex);
+        QCOMPARE(Main->Marks.HistoryIndex(), historyIndex);
         QCOMPARE(Main->ImageDelta->pixmap().toImage(), marks);
         QVERIFY(Sweeps.isEmpty());
         QVERIFY(Window->Set->MessageForm->isVisible());
