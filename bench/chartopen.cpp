@@ -3,10 +3,10 @@
 // window's longest stall meanwhile, while a reading goes on. With `all`, the same on everything
 // kept (chart_open_ms_all, chart_open_stall_ms_all), over decades of reference days too.
 //   bench_chart HISTORY_FILE [all]
+#include "app/historywiring.h"
 #include "app/mainform.h"
 #include "bench/benchwindow.h"
 #include "history/chartwindow.h"
-#include "history/historywiring.h"
 #include "testkit/stallmeter.h"
 
 #include <QAction>
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     const StallMeter stalls;
     main.Koersverloop->trigger();
     main.RefreshRate();
-    QSignalSpy painted(history.Chart.get(), &ChartWindow::Painted);
+    QSignalSpy painted(history.Opener.Chart.get(), &ChartWindow::Painted);
     if (!painted.wait(60000))
         return 1;
     const qint64 openMs = clock.elapsed();

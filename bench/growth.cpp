@@ -2,9 +2,9 @@
 // answer and the history keeps each reading on its thread, every step of a reading included;
 // after a warm-up the memory the allocator has handed out is sampled at the start and at the
 // end. glibc's mallinfo2 sums every arena, so the history thread's own arena counts too.
+#include "app/historywiring.h"
 #include "app/mainform.h"
 #include "bench/benchwindow.h"
-#include "history/historywiring.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     int taken = 0;
     int kept = 0;
     std::function<void()> onceKept;
-    QObject::connect(&main, &TMainForm::ReadingTaken, &app, [&] { ++taken; });
+    QObject::connect(&main.Refresh, &RefreshCycle::readingTaken, &app, [&] { ++taken; });
     QObject::connect(&history.History, &HistoryService::Kept, &app, [&] {
         if (++kept == taken && onceKept)
             std::exchange(onceKept, {})();

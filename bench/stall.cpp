@@ -3,11 +3,11 @@
 //
 //   bench_stall [SCENARIO...]   (all when none is named; each the median of three runs)
 #include "alarm/alarmsound.h"
+#include "app/historywiring.h"
 #include "app/mainform.h"
 #include "app/refreshcycle.h"
 #include "bench/benchwindow.h"
 #include "history/historyservice.h"
-#include "history/historywiring.h"
 #include "platform/systembus.h"
 #include "server/ratepages.h"
 #include "server/referenceserver.h"

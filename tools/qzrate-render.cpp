@@ -3,13 +3,13 @@
 //   qzrate-render [--dark-theme] <folder>
 // --dark-theme starts the program as a dark desktop theme would: Fusion with light text on
 // dark grey.
+#include "app/historywiring.h"
 #include "app/mainform.h"
 #include "app/messageform.h"
 #include "app/windows.h"
 #include "history/chartplot.h"
 #include "history/chartwindow.h"
 #include "history/historyfill.h"
-#include "history/historywiring.h"
 #include "history/readingstore.h"
 #include "info/aboutbox.h"
 #include "platform/application.h"
@@ -84,8 +84,8 @@ bool SaveCharts(TMainForm& main, const QString& iniPath, const QString& dataFold
             return false;
     }
     HistoryWiring history(main, iniPath, path);
-    history.OpenChart();
-    ChartWindow& chart = *history.Chart;
+    history.Opener.OpenChart();
+    ChartWindow& chart = *history.Opener.Chart;
     if (!ChartPainted(chart))
         return false;
     QWidget* view = qobject_cast<QAbstractScrollArea*>(chart.Plot->Widget())->viewport();

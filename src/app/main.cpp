@@ -1,8 +1,8 @@
 #include "app/commandline.h"
+#include "app/historywiring.h"
 #include "app/mainform.h"
 #include "app/windows.h"
 #include "history/historyexport.h"
-#include "history/historywiring.h"
 #include "platform/application.h"
 #include "platform/applog.h"
 #include "platform/desktopnotifier.h"
@@ -98,7 +98,8 @@ int Run(int argc, char** argv) {
 
     // Every reading goes into the history, which its own thread opens after the first paint.
     HistoryWiring history(mainForm, store.Location(), HistoryService::UserPath());
-    QObject::connect(&instance, &SingleInstance::ChartAsked, &history, &HistoryWiring::OpenChart);
+    QObject::connect(&instance, &SingleInstance::ChartAsked, &history.Opener,
+                     &ChartOpener::OpenChart);
 
     // The system bus says when the machine wakes and when the network returns. Connecting
     // to it waits for its daemon: after the first paint, on a thread of its own.
@@ -110,7 +111,7 @@ int Run(int argc, char** argv) {
         history.History.Backfill(mainForm.Refresh.Services().reference);
         systemBus.Connect();
         if (command.Chart)
-            history.OpenChart();
+            history.Opener.OpenChart();
     });
     mainForm.installEventFilter(&firstPaint);
     mainForm.show();

@@ -349,7 +349,6 @@ void TMainForm::RestoreCursor() {
 }
 
 void TMainForm::ReadingFinished(const QString& prefix) {
-    emit ReadingTaken(prefix == u"D2E: ");
     LabelWait->hide();
     Label1->setText(prefix);
     Label1->adjustSize();

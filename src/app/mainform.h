@@ -204,8 +204,6 @@ public:
 signals:
     // The window was closed: the program ends.
     void Closed();
-    // A reading has ended (with a rate or a result code) and fills the shared reading.
-    void ReadingTaken(bool fromD2E);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
