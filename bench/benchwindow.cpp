@@ -6,6 +6,7 @@
 BenchWindow::BenchWindow(TestHome& home) : Listens(Iex.Listen() && D2e.Listen()) {
     home.ServeRates(Iex.Url(), D2e.Url());
     Window = std::make_unique<WindowFixture>(home.Ini());
+    Set = Window->Set.get();
     Main = Window->Main;
     Window->Show();
     Window->Quiet();

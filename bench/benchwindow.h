@@ -8,6 +8,7 @@
 #include <memory>
 
 class TMainForm;
+class WindowSet;
 
 // The program's windows reading rate pages that this process serves, the main window shown,
 // with no timer of its own: only the readings asked for come.
@@ -21,6 +22,7 @@ public:
     RateFeed Feed{0.9230, 7};
     RatePageServer Iex{RatePageServer::Kind::IEX, Feed};
     RatePageServer D2e{RatePageServer::Kind::D2E, Feed};
+    WindowSet* Set = nullptr;
     TMainForm* Main = nullptr;
 
 private:

@@ -2,9 +2,11 @@
 // answer and the history keeps each reading on its thread, every step of a reading included;
 // after a warm-up the memory the allocator has handed out is sampled at the start and at the
 // end. glibc's mallinfo2 sums every arena, so the history thread's own arena counts too.
-#include "app/historywiring.h"
 #include "app/mainform.h"
+#include "app/windowset.h"
 #include "bench/benchwindow.h"
+#include "history/chartopener.h"
+#include "history/historyservice.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -33,8 +35,10 @@ int main(int argc, char** argv) {
     if (!window.Listening())
         return 1;
     TMainForm& main = *window.Main;
-    HistoryWiring history(main, home.Ini(), HistoryService::UserPath());
-    history.History.Start();
+    HistoryService history(HistoryService::UserPath());
+    ChartOpener chart(history, home.Ini());
+    window.Set->Attach(history, chart);
+    history.Start();
 
     // Each reading once the history has kept the one before, as between readings of the
     // program: a backlog of readings waiting for the history's thread is no growth.
@@ -42,7 +46,7 @@ int main(int argc, char** argv) {
     int kept = 0;
     std::function<void()> onceKept;
     QObject::connect(&main.Refresh, &RefreshCycle::readingTaken, &app, [&] { ++taken; });
-    QObject::connect(&history.History, &HistoryService::Kept, &app, [&] {
+    QObject::connect(&history, &HistoryService::Kept, &app, [&] {
         if (++kept == taken && onceKept)
             std::exchange(onceKept, {})();
     });

@@ -3,13 +3,14 @@
 //   qzrate-render [--dark-theme] <folder>
 // --dark-theme starts the program as a dark desktop theme would: Fusion with light text on
 // dark grey.
-#include "app/historywiring.h"
 #include "app/mainform.h"
 #include "app/messageform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
+#include "history/chartopener.h"
 #include "history/chartplot.h"
 #include "history/chartwindow.h"
 #include "history/historyfill.h"
+#include "history/historyservice.h"
 #include "history/readingstore.h"
 #include "info/aboutbox.h"
 #include "platform/application.h"
@@ -74,7 +75,7 @@ bool ChartPainted(ChartWindow& chart) {
 }
 
 // The day with the crosshair at the plot's middle, and the month.
-bool SaveCharts(TMainForm& main, const QString& iniPath, const QString& dataFolder,
+bool SaveCharts(WindowSet& windows, const QString& iniPath, const QString& dataFolder,
                 const QDir& folder) {
     const QString path = dataFolder + QStringLiteral("/history.sqlite");
     {
@@ -83,9 +84,11 @@ bool SaveCharts(TMainForm& main, const QString& iniPath, const QString& dataFold
             !FillHistory(store, HistoryFill{QDateTime::currentDateTime(), 40, 30, 31}))
             return false;
     }
-    HistoryWiring history(main, iniPath, path);
-    history.Opener.OpenChart();
-    ChartWindow& chart = *history.Opener.Chart;
+    HistoryService history(path);
+    ChartOpener opener(history, iniPath);
+    windows.Attach(history, opener);
+    opener.OpenChart();
+    ChartWindow& chart = *opener.Chart;
     if (!ChartPainted(chart))
         return false;
     QWidget* view = qobject_cast<QAbstractScrollArea*>(chart.Plot->Widget())->viewport();
@@ -133,7 +136,7 @@ int main(int argc, char** argv) {
     if (!folder.mkpath(QStringLiteral(".")))
         return 1;
 
-    Windows windows(SettingsStore::AtPath(scratch.filePath("qzRate.ini")));
+    WindowSet windows(SettingsStore::AtPath(scratch.filePath("qzRate.ini")));
     TMainForm& main = *windows.MainForm;
     // Pictures only: the alarm stays silent.
     main.PlaySweep = {};
@@ -159,8 +162,8 @@ int main(int argc, char** argv) {
     about.AutorBtnClick();
     saved &= Save(about, folder, QStringLiteral("about-author-page.png"));
     about.hide();
-    saved &=
-        SaveCharts(main, scratch.filePath("qzRate.ini"), scratch.filePath("data/qzRate"), folder);
+    saved &= SaveCharts(windows, scratch.filePath("qzRate.ini"), scratch.filePath("data/qzRate"),
+                        folder);
     // The program's icon as it carries it in data/icons.
     for (const int size : ProgramIconSizes)
         saved &=

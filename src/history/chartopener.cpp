@@ -2,8 +2,8 @@
 
 #include "history/chartwindow.h"
 
-ChartOpener::ChartOpener(HistoryService& history, const QString& iniPath, LevelsFunction levels)
-    : History(history), IniPath(iniPath), Levels(std::move(levels)) {}
+ChartOpener::ChartOpener(HistoryService& history, const QString& iniPath)
+    : History(history), IniPath(iniPath) {}
 
 ChartOpener::~ChartOpener() = default;
 

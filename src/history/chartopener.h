@@ -19,15 +19,16 @@ public:
     using LevelsFunction = std::function<std::pair<double, double>()>;
 
     // iniPath: the program's settings file, where the chart keeps its own group.
-    ChartOpener(HistoryService& history, const QString& iniPath, LevelsFunction levels);
+    ChartOpener(HistoryService& history, const QString& iniPath);
     ~ChartOpener() override;
 
     void OpenChart();
 
+    // Asked each time the chart draws; none before the chart is wired to a window.
+    LevelsFunction Levels = [] { return std::pair{0.0, 0.0}; };
     std::unique_ptr<ChartWindow> Chart;
 
 private:
     HistoryService& History;
     QString IniPath;
-    LevelsFunction Levels;
 };

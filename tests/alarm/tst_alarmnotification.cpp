@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "platform/desktopnotifier.h"
 #include "settings/appliedsettings.h"
 #include "testkit/privatebus.h"
@@ -67,8 +67,7 @@ void TestAlarmNotification::CreateWindow(bool serviceAnswers) {
         std::make_unique<DesktopNotifier>(Bus->Connect("client" + QString::number(Round)), true);
     Window = std::make_unique<WindowFixture>(Home.Ini());
     Main = Window->Main;
-    Main->Notifier = Notifier.get();
-    connect(Notifier.get(), &DesktopNotifier::SilenceAsked, Main, &TMainForm::SilenceAlarm);
+    Window->Set->Attach(*Notifier);
     Main->PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
     Main->Regional.decimalSeparator = u',';
     Main->Trading.SellLevel = 0.8482;

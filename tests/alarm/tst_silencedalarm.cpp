@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
 #include "testkit/privatepulse.h"

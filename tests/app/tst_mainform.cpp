@@ -1,7 +1,7 @@
 #include "app/mainform.h"
 #include "app/mainformlogic.h"
 #include "app/messageform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "info/aboutbox.h"
 #include "platform/application.h"
 #include "settings/appliedsettings.h"
@@ -528,9 +528,9 @@ void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput_data() {
 
 void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput() {
     QFETCH(QString, first);
-    Window = std::make_unique<WindowFixture>(IniPath, Windows::Unseen::Later);
+    Window = std::make_unique<WindowFixture>(IniPath, WindowSet::Unseen::Later);
     Main = Window->Main;
-    Windows& set = *Window->Set;
+    WindowSet& set = *Window->Set;
     QVERIFY(Main->OptionsForm && !set.AboutBox);
     // The last of the four, made after the others, has run its creation handler.
     const auto made = [&set] {

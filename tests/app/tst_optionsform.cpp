@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"

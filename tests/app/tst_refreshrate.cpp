@@ -1,6 +1,6 @@
 #include "app/mainform.h"
 #include "app/messageform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "server/ratepages.h"
 #include "server/referencefiles.h"
 #include "server/scriptedhttpserver.h"

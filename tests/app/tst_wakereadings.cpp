@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "platform/systembus.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
@@ -84,7 +84,7 @@ private slots:
         Main->Uptime = [ms = qint64(0)]() mutable { return ms += PromptReadings::PromptGapMs; };
         QVERIFY(Window->Show());
         System = std::make_unique<SystemBus>();
-        Main->WatchSystemBus(*System);
+        Window->Set->Attach(*System);
         QSignalSpy ready(System.get(), &SystemBus::Ready);
         System->Connect();
         QVERIFY(ready.wait());

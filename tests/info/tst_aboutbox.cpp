@@ -1,6 +1,6 @@
 #include "app/mainform.h"
 #include "app/messageform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "info/aboutbox.h"
 #include "recordingshell.h"
 #include "settings/programidentity.h"
@@ -306,7 +306,7 @@ void TestAboutBox::acceptedLinkShowsNothing() {
 
 void TestAboutBox::menuOpensTheBoxModally() {
     const WindowFixture fixture(IniPath);
-    Windows& windows = *fixture.Set;
+    WindowSet& windows = *fixture.Set;
     TAboutBox& box = *windows.AboutBox;
     box.Desktop = &Recorder;
     box.Language = QStringLiteral("ENU");

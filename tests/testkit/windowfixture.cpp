@@ -6,8 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-WindowFixture::WindowFixture(const QString& iniPath, Windows::Unseen unseen)
-    : Set(std::make_unique<Windows>(SettingsStore::AtPath(iniPath), unseen)),
+WindowFixture::WindowFixture(const QString& iniPath, WindowSet::Unseen unseen)
+    : Set(std::make_unique<WindowSet>(SettingsStore::AtPath(iniPath), unseen)),
       Main(Set->MainForm.get()) {
     Main->ScreenGeometry = [](const QPoint&) { return QRect(0, 0, 1920, 1080); };
 }

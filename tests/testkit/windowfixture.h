@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows.h"
+#include "app/windowset.h"
 
 #include <QDateTime>
 #include <QString>
@@ -13,7 +13,8 @@ class TMainForm;
 // window sees a Full HD screen whatever screen the machine has.
 class WindowFixture {
 public:
-    explicit WindowFixture(const QString& iniPath, Windows::Unseen unseen = Windows::Unseen::Now);
+    explicit WindowFixture(const QString& iniPath,
+                           WindowSet::Unseen unseen = WindowSet::Unseen::Now);
     ~WindowFixture();
     WindowFixture(const WindowFixture&) = delete;
     WindowFixture& operator=(const WindowFixture&) = delete;
@@ -27,6 +28,6 @@ public:
     // Asks for a reading; false when none finished within timeoutMs.
     bool Read(int timeoutMs = 10000);
 
-    std::unique_ptr<Windows> Set;
+    std::unique_ptr<WindowSet> Set;
     TMainForm* Main;
 };

@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "server/publisherserver.h"
 #include "settings/optionsform.h"
 #include "testkit/testhome.h"
@@ -48,7 +48,7 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
 
     const QString iniPath = home.FilePath("store.ini");
     auto fixture = std::make_unique<WindowFixture>(iniPath);
-    Windows* windows = fixture->Set.get();
+    WindowSet* windows = fixture->Set.get();
     TVersionsForm& form = *windows->VersionsForm;
     form.Dutch = false;
     form.ProgramFolderPath = home.FilePath("program/");

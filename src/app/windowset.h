@@ -4,7 +4,12 @@
 
 #include <memory>
 
+class ChartOpener;
+class DesktopNotifier;
+class HistoryService;
 class QObject;
+class SingleInstance;
+class SystemBus;
 class TAboutBox;
 class TMainForm;
 class TMessageForm;
@@ -12,10 +17,11 @@ class TOptionsForm;
 class TTerminateForm;
 class TVersionsForm;
 
-// The program's six windows. Each is created in this order and runs its creation handler at
-// once; they are destroyed in the reverse order, the settings dialog and the main window
+// The program's six windows, and the one place that wires them to each other and to what the
+// program runs beside them. Each window is created in this order and runs its creation handler
+// at once; they are destroyed in the reverse order, the settings dialog and the main window
 // storing their positions as they go.
-class Windows {
+class WindowSet {
 public:
     // Unseen::Later makes only the main window and the settings dialog (whose creation applies
     // the settings to the main window) at once. The four windows the user does not see at
@@ -23,11 +29,21 @@ public:
     // them; a timer tick or input that comes sooner has them made first, so nothing that
     // could use them ever finds them missing.
     enum class Unseen { Now, Later };
-    explicit Windows(const SettingsStore& store, Unseen unseen = Unseen::Now);
-    ~Windows();
+    explicit WindowSet(const SettingsStore& store, Unseen unseen = Unseen::Now);
+    ~WindowSet();
 
-    Windows(const Windows&) = delete;
-    Windows& operator=(const Windows&) = delete;
+    WindowSet(const WindowSet&) = delete;
+    WindowSet& operator=(const WindowSet&) = delete;
+
+    // The alarm's changes of state go to the desktop too; its action silences the alarm.
+    void Attach(DesktopNotifier& notifier);
+    // Readings at once when the machine wakes and when the network returns.
+    void Attach(SystemBus& bus);
+    // Every reading goes into the history, whose reference days stand in for a failed reading;
+    // the menu item opens the chart, which draws the trading levels.
+    void Attach(HistoryService& history, ChartOpener& chart);
+    // A second start shows the main window, or opens the chart; an ending program answers none.
+    void Attach(SingleInstance& instance, ChartOpener& chart);
 
     // Members are destroyed bottom to top: the reverse of their creation.
     std::unique_ptr<TMainForm> MainForm;
