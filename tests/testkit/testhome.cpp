@@ -5,9 +5,6 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include <algorithm>
-#include <ranges>
-
 TestHome::TestHome() {
     Set("XDG_DATA_HOME", FilePath(QStringLiteral("data")).toUtf8());
     Set("XDG_CONFIG_HOME", FilePath(QStringLiteral("config")).toUtf8());
@@ -18,11 +15,11 @@ TestHome::TestHome() {
 
 TestHome::~TestHome() {
     // Newest first, so a variable set twice gets its first value back.
-    for (const auto& [name, value] : std::views::reverse(Saved)) {
-        if (value)
-            qputenv(name.constData(), *value);
+    for (auto saved = Saved.rbegin(); saved != Saved.rend(); ++saved) {
+        if (saved->second)
+            qputenv(saved->first.constData(), *saved->second);
         else
-            qunsetenv(name.constData());
+            qunsetenv(saved->first.constData());
     }
 }
 
