@@ -40,7 +40,8 @@ public:
     // Readings at once when the machine wakes and when the network returns.
     void Attach(SystemBus& bus);
     // Every reading goes into the history, whose reference days stand in for a failed reading;
-    // the menu item opens the chart, which draws the trading levels.
+    // the menu item opens the chart, which draws the trading levels. Both end before this set:
+    // the chart asks the main window for the levels.
     void Attach(HistoryService& history, ChartOpener& chart);
     // A second start shows the main window, or opens the chart; an ending program answers none.
     void Attach(SingleInstance& instance, ChartOpener& chart);
