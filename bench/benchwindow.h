@@ -2,30 +2,19 @@
 
 #include "server/ratefeed.h"
 #include "server/ratepageserver.h"
-
-#include <QTemporaryDir>
+#include "testkit/testhome.h"
+#include "testkit/windowfixture.h"
 
 #include <memory>
 
 class TMainForm;
-class Windows;
-
-// Settings and data of the benchmark's own, in a temporary folder: made before the application
-// object, so every path the program asks for lies there.
-class BenchHome {
-public:
-    BenchHome();
-    // The settings file the windows use.
-    QString Ini() const;
-
-    QTemporaryDir Folder;
-};
+class WindowSet;
 
 // The program's windows reading rate pages that this process serves, the main window shown,
 // with no timer of its own: only the readings asked for come.
 class BenchWindow {
 public:
-    explicit BenchWindow(const BenchHome& home);
+    explicit BenchWindow(TestHome& home);
     ~BenchWindow();
 
     bool Listening() const { return Listens; }
@@ -33,11 +22,13 @@ public:
     RateFeed Feed{0.9230, 7};
     RatePageServer Iex{RatePageServer::Kind::IEX, Feed};
     RatePageServer D2e{RatePageServer::Kind::D2E, Feed};
-    std::unique_ptr<Windows> Set;
-    TMainForm* Main;
+    WindowSet* Set = nullptr;
+    TMainForm* Main = nullptr;
 
 private:
     bool Listens;
+    // Made once the pages are served: the windows read their addresses at their creation.
+    std::unique_ptr<WindowFixture> Window;
 };
 
 // Runs a real event loop for ms, so that a StallMeter goes on measuring.

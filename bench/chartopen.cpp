@@ -4,10 +4,12 @@
 // kept (chart_open_ms_all, chart_open_stall_ms_all), over decades of reference days too.
 //   bench_chart HISTORY_FILE [all]
 #include "app/mainform.h"
+#include "app/windowset.h"
 #include "bench/benchwindow.h"
+#include "history/chartopener.h"
 #include "history/chartwindow.h"
-#include "history/historywiring.h"
-#include "stallmeter.h"
+#include "history/historyservice.h"
+#include "testkit/stallmeter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +20,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    const BenchHome home;
+    TestHome home;
     // Nothing here reaches out for the reference rates: the file holds them.
     qputenv("QZRATE_REFERENCE_URL", "off");
     QApplication app(argc, argv);
@@ -32,10 +34,12 @@ int main(int argc, char** argv) {
     if (!window.Listening())
         return 1;
     TMainForm& main = *window.Main;
-    HistoryWiring history(main, home.Ini(), QString::fromLocal8Bit(argv[1]));
-    history.History.Start();
+    HistoryService history(QString::fromLocal8Bit(argv[1]));
+    ChartOpener chart(history, home.Ini());
+    window.Set->Attach(history, chart);
+    history.Start();
     // The file is open and checked once the first reading is in.
-    QSignalSpy kept(&history.History, &HistoryService::Kept);
+    QSignalSpy kept(&history, &HistoryService::Kept);
     main.RefreshRate();
     if (!kept.wait(60000))
         return 1;
@@ -47,7 +51,7 @@ int main(int argc, char** argv) {
     const StallMeter stalls;
     main.Koersverloop->trigger();
     main.RefreshRate();
-    QSignalSpy painted(history.Chart.get(), &ChartWindow::Painted);
+    QSignalSpy painted(chart.Chart.get(), &ChartWindow::Painted);
     if (!painted.wait(60000))
         return 1;
     const qint64 openMs = clock.elapsed();

@@ -3,8 +3,10 @@
 // after a warm-up the memory the allocator has handed out is sampled at the start and at the
 // end. glibc's mallinfo2 sums every arena, so the history thread's own arena counts too.
 #include "app/mainform.h"
+#include "app/windowset.h"
 #include "bench/benchwindow.h"
-#include "history/historywiring.h"
+#include "history/chartopener.h"
+#include "history/historyservice.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -26,7 +28,7 @@ qint64 HeapInUse() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const BenchHome home;
+    TestHome home;
     QApplication app(argc, argv);
     const int warmUp = 200;
     const int measured = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
@@ -35,16 +37,18 @@ int main(int argc, char** argv) {
     if (!window.Listening())
         return 1;
     TMainForm& main = *window.Main;
-    HistoryWiring history(main, home.Ini(), HistoryService::UserPath());
-    history.History.Start();
+    HistoryService history(HistoryService::UserPath());
+    ChartOpener chart(history, home.Ini());
+    window.Set->Attach(history, chart);
+    history.Start();
 
     // Each reading once the history has kept the one before, as between readings of the
     // program: a backlog of readings waiting for the history's thread is no growth.
     int taken = 0;
     int kept = 0;
     std::function<void()> onceKept;
-    QObject::connect(&main, &TMainForm::ReadingTaken, &app, [&] { ++taken; });
-    QObject::connect(&history.History, &HistoryService::Kept, &app, [&] {
+    QObject::connect(&main.Refresh, &RefreshCycle::readingTaken, &app, [&] { ++taken; });
+    QObject::connect(&history, &HistoryService::Kept, &app, [&] {
         if (++kept == taken && onceKept)
             std::exchange(onceKept, {})();
     });

@@ -5,16 +5,17 @@
 #include "alarm/alarmsound.h"
 #include "app/mainform.h"
 #include "app/refreshcycle.h"
+#include "app/windowset.h"
 #include "bench/benchwindow.h"
+#include "history/chartopener.h"
 #include "history/historyservice.h"
-#include "history/historywiring.h"
 #include "platform/systembus.h"
-#include "privatebus.h"
 #include "server/ratepages.h"
 #include "server/referenceserver.h"
 #include "server/scriptedhttpserver.h"
 #include "sources/ratereading.h"
-#include "stallmeter.h"
+#include "testkit/privatebus.h"
+#include "testkit/stallmeter.h"
 #include "update/installertransfer.h"
 #include "update/pingserver.h"
 #include "update/versionlistthread.h"
@@ -221,8 +222,9 @@ void Backfill(QObject& owner, std::function<void()> done) {
 class WakeReading : public QObject {
 public:
     WakeReading(QObject& owner, std::function<void()> done)
-        : QObject(&owner), Window(Home),
-          History(*Window.Main, Home.Ini(), HistoryService::UserPath()) {
+        : QObject(&owner), Window(Home), History(HistoryService::UserPath()),
+          Chart(History, Home.Ini()) {
+        Window.Set->Attach(History, Chart);
         TMainForm& main = *Window.Main;
         main.PlaySweep = {};
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", Bus.BusAddress());
@@ -233,17 +235,17 @@ public:
             QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
             return;
         }
-        History.History.Start();
-        main.WatchSystemBus(System);
+        History.Start();
+        Window.Set->Attach(System);
         QSignalSpy ready(&System, &SystemBus::Ready);
         System.Connect();
         ready.wait(10000);
-        QSignalSpy kept(&History.History, &HistoryService::Kept);
+        QSignalSpy kept(&History, &HistoryService::Kept);
         main.RefreshRate();
         kept.wait(10000);
         // The download timer on, but far off: the wake alone reads.
         main.SetDownloadTimer(600000, true);
-        connect(&History.History, &HistoryService::Kept, this, done);
+        connect(&History, &HistoryService::Kept, this, done);
         Meter() = std::make_unique<StallMeter>();
         Services.Wake();
     }
@@ -251,9 +253,10 @@ public:
 private:
     // A connection's name is taken for good: each run's bus gets a name of its own.
     static inline int Runs = 0;
-    BenchHome Home;
+    TestHome Home;
     BenchWindow Window;
-    HistoryWiring History;
+    HistoryService History;
+    ChartOpener Chart;
     PrivateBus Bus;
     FakeSystemServices Services;
     SystemBus System;

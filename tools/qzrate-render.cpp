@@ -5,11 +5,12 @@
 // dark grey.
 #include "app/mainform.h"
 #include "app/messageform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
+#include "history/chartopener.h"
 #include "history/chartplot.h"
 #include "history/chartwindow.h"
 #include "history/historyfill.h"
-#include "history/historywiring.h"
+#include "history/historyservice.h"
 #include "history/readingstore.h"
 #include "info/aboutbox.h"
 #include "platform/application.h"
@@ -56,7 +57,7 @@ void ShowSampleReading(TMainForm& main) {
     main.ShowAdvice();
     QImage marks(main.ImageDelta->size(), QImage::Format_RGB32);
     for (const double rate : {0.9020, 0.9022, 0.9022, 0.9019, 0.9025, 0.9027})
-        main.History.DrawDeltaImage(rate, marks);
+        main.Marks.DrawDeltaImage(rate, marks);
     main.ImageDelta->setPixmap(QPixmap::fromImage(marks));
 }
 
@@ -74,7 +75,7 @@ bool ChartPainted(ChartWindow& chart) {
 }
 
 // The day with the crosshair at the plot's middle, and the month.
-bool SaveCharts(TMainForm& main, const QString& iniPath, const QString& dataFolder,
+bool SaveCharts(WindowSet& windows, const QString& iniPath, const QString& dataFolder,
                 const QDir& folder) {
     const QString path = dataFolder + QStringLiteral("/history.sqlite");
     {
@@ -83,9 +84,11 @@ bool SaveCharts(TMainForm& main, const QString& iniPath, const QString& dataFold
             !FillHistory(store, HistoryFill{QDateTime::currentDateTime(), 40, 30, 31}))
             return false;
     }
-    HistoryWiring history(main, iniPath, path);
-    history.OpenChart();
-    ChartWindow& chart = *history.Chart;
+    HistoryService history(path);
+    ChartOpener opener(history, iniPath);
+    windows.Attach(history, opener);
+    opener.OpenChart();
+    ChartWindow& chart = *opener.Chart;
     if (!ChartPainted(chart))
         return false;
     QWidget* view = qobject_cast<QAbstractScrollArea*>(chart.Plot->Widget())->viewport();
@@ -133,7 +136,7 @@ int main(int argc, char** argv) {
     if (!folder.mkpath(QStringLiteral(".")))
         return 1;
 
-    Windows windows(SettingsStore::AtPath(scratch.filePath("qzRate.ini")));
+    WindowSet windows(SettingsStore::AtPath(scratch.filePath("qzRate.ini")));
     TMainForm& main = *windows.MainForm;
     // Pictures only: the alarm stays silent.
     main.PlaySweep = {};
@@ -159,8 +162,8 @@ int main(int argc, char** argv) {
     about.AutorBtnClick();
     saved &= Save(about, folder, QStringLiteral("about-author-page.png"));
     about.hide();
-    saved &=
-        SaveCharts(main, scratch.filePath("qzRate.ini"), scratch.filePath("data/qzRate"), folder);
+    saved &= SaveCharts(windows, scratch.filePath("qzRate.ini"), scratch.filePath("data/qzRate"),
+                        folder);
     // The program's icon as it carries it in data/icons.
     for (const int size : ProgramIconSizes)
         saved &=

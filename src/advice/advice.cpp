@@ -19,7 +19,7 @@ double AggressionFactor(double aggression) {
     return aggression < 0.99999 ? 1.0 / (1.0 - aggression) : 1.0;
 }
 
-void ComputeTradingLevels(TradingParameters& p, const ParameterTexts& texts) {
+void SetTradingLevels(TradingParameters& p, const ParameterTexts& texts) {
     p.BuyThreshold = ParseNumber(texts[0]);
     p.SellThreshold = ParseNumber(texts[1]);
     p.BuyFactor = AggressionFactor(ParseNumber(texts[2]));
@@ -45,9 +45,9 @@ void ComputeTradingLevels(TradingParameters& p, const ParameterTexts& texts) {
     }
 }
 
-std::optional<AdviceTexts> ShowAdvice(TradingParameters& p, double currentRate,
-                                      const QString& buyAggression, const QString& sellAggression,
-                                      QChar decimalSeparator, QChar groupSeparator) {
+std::optional<AdviceTexts> AdviceAt(TradingParameters& p, double currentRate,
+                                    const QString& buyAggression, const QString& sellAggression,
+                                    QChar decimalSeparator, QChar groupSeparator) {
     const double f = ParseNumber(buyAggression);
     const double v = ParseNumber(sellAggression);
     if (currentRate < 0.1)

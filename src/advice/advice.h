@@ -32,7 +32,7 @@ using ParameterTexts = std::array<QString, 8>;
 double AggressionFactor(double aggression);
 
 // The levels and the quantities at them, from the parameter texts; AdviceQuantity is kept.
-void ComputeTradingLevels(TradingParameters& parameters, const ParameterTexts& texts);
+void SetTradingLevels(TradingParameters& parameters, const ParameterTexts& texts);
 
 // What the advice panel and the settings dialog's limit labels show.
 struct AdviceTexts {
@@ -47,6 +47,6 @@ struct AdviceTexts {
 // The advice at the current rate, with the aggressions as their edits read now. Nothing for
 // a rate below 0.1 (no rate yet, or a result code) or a reference value of 1e8 or more; then
 // the labels and the alarm stay as they are. Sets AdviceQuantity otherwise.
-std::optional<AdviceTexts> ShowAdvice(TradingParameters& parameters, double currentRate,
-                                      const QString& buyAggression, const QString& sellAggression,
-                                      QChar decimalSeparator, QChar groupSeparator);
+std::optional<AdviceTexts> AdviceAt(TradingParameters& parameters, double currentRate,
+                                    const QString& buyAggression, const QString& sellAggression,
+                                    QChar decimalSeparator, QChar groupSeparator);

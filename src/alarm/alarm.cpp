@@ -2,8 +2,8 @@
 
 Q_LOGGING_CATEGORY(lcAlarm, "qzrate.alarm")
 
-AlarmDecision CheckAlarm(double rate, double upperLimit, double lowerLimit, bool alarmOn,
-                         bool soundOn) {
+AlarmDecision DecideAlarm(double rate, double upperLimit, double lowerLimit, bool alarmOn,
+                          bool soundOn) {
     if (!alarmOn)
         return {.State = AlarmState::Off};
     if (rate < 0.01)

@@ -28,8 +28,8 @@ struct AlarmDecision {
 };
 
 // A rate equal to a limit counts as inside; with both limits 0 every rate counts as above.
-AlarmDecision CheckAlarm(double rate, double upperLimit, double lowerLimit, bool alarmOn,
-                         bool soundOn);
+AlarmDecision DecideAlarm(double rate, double upperLimit, double lowerLimit, bool alarmOn,
+                          bool soundOn);
 
 // "alarm above", "alarm inside", "alarm below" or "alarm off"; empty when nothing changes.
 QString AlarmLogLine(AlarmState state);

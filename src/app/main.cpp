@@ -1,8 +1,9 @@
 #include "app/commandline.h"
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
+#include "history/chartopener.h"
 #include "history/historyexport.h"
-#include "history/historywiring.h"
+#include "history/historyservice.h"
 #include "platform/application.h"
 #include "platform/applog.h"
 #include "platform/desktopnotifier.h"
@@ -77,40 +78,32 @@ int Run(int argc, char** argv) {
 
     // Watched before the windows exist, so an early signal still ends the program cleanly.
     TerminationSignals termination;
-    Windows windows{store, Windows::Unseen::Later};
+    WindowSet windows{store, WindowSet::Unseen::Later};
     TMainForm& mainForm = *windows.MainForm;
+    // Every reading goes into the history, which its own thread opens after the first paint.
+    HistoryService history(HistoryService::UserPath());
+    ChartOpener chart(history, store.Location());
+    windows.Attach(history, chart);
     instance.Listen();
     DesktopNotifier notifier([] { return QDBusConnection::sessionBus(); },
                              DesktopNotifier::EnabledIn(ServiceConfigPath()));
-    mainForm.Notifier = &notifier;
-    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &mainForm,
-                     &TMainForm::SilenceAlarm);
-    QObject::connect(&instance, &SingleInstance::Activated, &mainForm, [&mainForm] {
-        mainForm.setWindowState(mainForm.windowState() & ~Qt::WindowMinimized);
-        mainForm.show();
-        mainForm.raise();
-        mainForm.activateWindow();
-    });
+    windows.Attach(notifier);
     // An ending program answers no second start: that one runs on its own.
-    QObject::connect(&mainForm, &TMainForm::Closed, &instance, &SingleInstance::Close);
+    windows.Attach(instance, chart);
     QObject::connect(&termination, &TerminationSignals::Received, &mainForm, &TMainForm::close);
     QObject::connect(&mainForm, &TMainForm::Closed, &app, &QCoreApplication::quit);
-
-    // Every reading goes into the history, which its own thread opens after the first paint.
-    HistoryWiring history(mainForm, store.Location(), HistoryService::UserPath());
-    QObject::connect(&instance, &SingleInstance::ChartAsked, &history, &HistoryWiring::OpenChart);
 
     // The system bus says when the machine wakes and when the network returns. Connecting
     // to it waits for its daemon: after the first paint, on a thread of its own.
     SystemBus systemBus;
-    mainForm.WatchSystemBus(systemBus);
+    windows.Attach(systemBus);
 
     FirstPaintWatcher firstPaint(sinceStart, [&] {
-        history.History.Start();
-        history.History.Backfill(mainForm.Refresh.Services().reference);
+        history.Start();
+        history.Backfill(mainForm.Refresh.Services().reference);
         systemBus.Connect();
         if (command.Chart)
-            history.OpenChart();
+            chart.OpenChart();
     });
     mainForm.installEventFilter(&firstPaint);
     mainForm.show();

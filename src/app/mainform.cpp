@@ -261,7 +261,7 @@ void TMainForm::FormShow() {
     LabelWait->adjustSize();
     LabelWait->move((width() - LabelWait->width()) / 2, 20);
 
-    History.Reset();
+    Marks.Reset();
     ArrangeWindow();
     ShowRateLabels();
     // Once the event loop runs: an error box shown from inside the showing would come before
@@ -297,7 +297,7 @@ void TMainForm::ArrangeWindow() {
 }
 
 void TMainForm::ShowRateLabels() {
-    const std::optional<RateLabelTexts> texts = ::ShowRateLabels(SharedRateReading());
+    const std::optional<RateLabelTexts> texts = RateLineTexts(SharedRateReading());
     if (!texts)
         return;
     Label2->setText(texts->Label2);
@@ -349,7 +349,6 @@ void TMainForm::RestoreCursor() {
 }
 
 void TMainForm::ReadingFinished(const QString& prefix) {
-    emit ReadingTaken(prefix == u"D2E: ");
     LabelWait->hide();
     Label1->setText(prefix);
     Label1->adjustSize();
@@ -407,7 +406,7 @@ void TMainForm::ShowMessage(const QString& line) {
 
 void TMainForm::ColourRateLabels() {
     const std::optional<RateLabelColours> colours =
-        ::ColourRateLabels(SharedRateReading(), SharedAppliedSettings().AlarmOn);
+        RateLineColours(SharedRateReading(), SharedAppliedSettings().AlarmOn);
     if (!colours)
         return;
     if (colours->RunCheckAlarm)
@@ -421,33 +420,31 @@ void TMainForm::ColourRateLabels() {
 }
 
 void TMainForm::DrawDeltaImage(double rate) {
-    History.DrawDeltaImage(rate, DeltaImage);
+    Marks.DrawDeltaImage(rate, DeltaImage);
     ImageDelta->setPixmap(QPixmap::fromImage(DeltaImage));
 }
 
 void TMainForm::ShowNormalSize() {
-    LargeMode = false;
-    if (OptionsForm)
-        OptionsForm->CheckSizeMode(false);
-    resize(WindowWidth, NormalHeight);
-    PanelMain->hide();
-    PanelKoers->show();
-    PanelAdvies->move(PanelAdvies->x(), 2);
-    PanelKoers->move(PanelKoers->x(), PanelAdvies->y() + PanelAdvies->height() + 1);
-    Formaat->setText(QStringLiteral("Groot formaat"));
+    ArrangePanels(false);
 }
 
 void TMainForm::ShowLargeSize() {
-    LargeMode = true;
+    ArrangePanels(true);
+}
+
+void TMainForm::ArrangePanels(bool large) {
+    LargeMode = large;
     if (OptionsForm)
-        OptionsForm->CheckSizeMode(true);
-    resize(WindowWidth, LargeHeight);
-    PanelMain->show();
+        OptionsForm->CheckSizeMode(large);
+    resize(WindowWidth, large ? LargeHeight : NormalHeight);
+    // The parameters stand above the advice in large mode only.
+    PanelMain->setVisible(large);
     PanelKoers->show();
-    PanelMain->move(PanelMain->x(), 1);
-    PanelAdvies->move(PanelAdvies->x(), PanelMain->y() + PanelMain->height() + 1);
+    if (large)
+        PanelMain->move(PanelMain->x(), 1);
+    PanelAdvies->move(PanelAdvies->x(), large ? PanelMain->y() + PanelMain->height() + 1 : 2);
     PanelKoers->move(PanelKoers->x(), PanelAdvies->y() + PanelAdvies->height() + 1);
-    Formaat->setText(QStringLiteral("Klein formaat"));
+    Formaat->setText(large ? QStringLiteral("Klein formaat") : QStringLiteral("Groot formaat"));
 }
 
 void TMainForm::SetTimerRunning(QTimer& timer, bool running) {

@@ -136,7 +136,7 @@ public:
     // Source choice: true reads the D2E page, false the IEX page.
     bool MarketClosed = false;
     // The change marks' rate ring with its index and reset flag.
-    DeltaHistory History;
+    DeltaHistory Marks;
     RefreshCycle Refresh;
     TradingParameters Trading;
     AlarmSound Sound;
@@ -204,8 +204,6 @@ public:
 signals:
     // The window was closed: the program ends.
     void Closed();
-    // A reading has ended (with a rate or a result code) and fills the shared reading.
-    void ReadingTaken(bool fromD2E);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -217,6 +215,8 @@ private:
     void CreatePanelAdvies();
     void CreatePanelKoers();
     void CreateMenus();
+    // Both sizes' layout: the window's height, the panels shown and stacked, the menu's text.
+    void ArrangePanels(bool large);
     void RouteMouseEvents();
     void FormDestroy();
     // The steps that follow a reading, in their order.

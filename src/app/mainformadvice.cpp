@@ -40,15 +40,15 @@ void TMainForm::ComputeTradingLevels() {
     const std::array<QLineEdit*, 8> edits = ParameterEdits();
     for (size_t i = 0; i < edits.size(); ++i)
         texts[i] = edits[i]->text();
-    ::ComputeTradingLevels(Trading, texts);
+    SetTradingLevels(Trading, texts);
 }
 
 void TMainForm::ShowAdvice() {
     RateReading& reading = SharedRateReading();
     reading.CurrentRate = ParseNumber(reading.RateText);
     const std::optional<AdviceTexts> texts =
-        ::ShowAdvice(Trading, reading.CurrentRate, Edit3->text(), Edit4->text(),
-                     Regional.decimalSeparator, Regional.groupSeparator);
+        AdviceAt(Trading, reading.CurrentRate, Edit3->text(), Edit4->text(),
+                 Regional.decimalSeparator, Regional.groupSeparator);
     if (!texts)
         return;
     for (const auto& [label, text] :
@@ -69,7 +69,7 @@ void TMainForm::ShowAdvice() {
 void TMainForm::CheckAlarm(double rate) {
     const AppliedSettings& applied = SharedAppliedSettings();
     const AlarmDecision alarm =
-        ::CheckAlarm(rate, Trading.SellLevel, Trading.BuyLevel, applied.AlarmOn, applied.SoundOn);
+        DecideAlarm(rate, Trading.SellLevel, Trading.BuyLevel, applied.AlarmOn, applied.SoundOn);
     if (alarm.State == AlarmState::Unchanged)
         return;
     qCInfo(lcAlarm).noquote() << AlarmLogLine(alarm.State);

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-std::optional<RateLabelTexts> ShowRateLabels(const RateReading& reading) {
+std::optional<RateLabelTexts> RateLineTexts(const RateReading& reading) {
     const QString& rate = reading.RateText;
     if (rate.isEmpty() || rate == NoConnectionCode || rate == NoUsablePageCode)
         return std::nullopt;
@@ -22,7 +22,7 @@ std::optional<RateLabelTexts> ShowRateLabels(const RateReading& reading) {
     return texts;
 }
 
-std::optional<RateLabelColours> ColourRateLabels(const RateReading& reading, bool alarmOn) {
+std::optional<RateLabelColours> RateLineColours(const RateReading& reading, bool alarmOn) {
     if (reading.TimeText.isEmpty() || reading.TimeText == QStringLiteral("*****"))
         return std::nullopt;
     RateLabelColours colours;

@@ -21,7 +21,7 @@ struct RateLabelTexts {
 
 // The rate line's texts, or nothing when there is no rate to show: no reading yet, or a
 // result code, so the labels keep the last rate they showed.
-std::optional<RateLabelTexts> ShowRateLabels(const RateReading& reading);
+std::optional<RateLabelTexts> RateLineTexts(const RateReading& reading);
 
 // What a reading does to the rate line's colours and whether the alarm is checked.
 struct RateLabelColours {
@@ -32,7 +32,7 @@ struct RateLabelColours {
 
 // Nothing while the reading carries no time: then the colours stay as they are and the
 // alarm is not checked.
-std::optional<RateLabelColours> ColourRateLabels(const RateReading& reading, bool alarmOn);
+std::optional<RateLabelColours> RateLineColours(const RateReading& reading, bool alarmOn);
 
 // The rate line when a reading brought no rate and the central bank's reference rate stands in:
 // "ECB: " in place of the page's prefix, the rate with its change against the day before, the

@@ -56,6 +56,7 @@ void RefreshCycle::OnFetched(const FetchResult& result) {
     // Still reading while the window takes the reading in: a request made meanwhile waits for
     // the next one. An error there must not leave the cycle stuck.
     try {
+        emit readingTaken(closedSource_ ? ReadingSource::D2E : ReadingSource::IEX);
         emit readingFinished(prefix_);
     } catch (...) {
         Settle();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sources/pagefetcher.h"
+#include "sources/ratereading.h"
 #include "sources/referencefetcher.h"
 #include "support/regional.h"
 #include "support/serviceconfig.h"
@@ -11,8 +12,6 @@
 
 #include <functional>
 #include <optional>
-
-struct RateReading;
 
 // Takes one reading at a time: chooses the page by the market state, fetches it without
 // blocking the window and fills the reading. A request that comes while a reading runs is
@@ -41,6 +40,9 @@ public:
     std::function<qint64()> Ticks = [] { return QDeadlineTimer::current().deadline(); };
 
 signals:
+    // The reading is filled (or holds a result code), and which page it came from: for the
+    // history, which keeps it before the window shows it.
+    void readingTaken(ReadingSource source);
     // The reading is filled (or holds a result code); prefix is "USD: " or "D2E: ".
     void readingFinished(const QString& prefix);
     // No reading runs and none is waiting.

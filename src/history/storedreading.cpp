@@ -1,10 +1,9 @@
 #include "history/storedreading.h"
 
-#include "sources/ratereading.h"
 #include "support/texthelpers.h"
 
-StoredReading StoredReadingOf(const RateReading& reading, bool fromD2E, qint64 timeMs) {
-    StoredReading stored{timeMs, fromD2E ? ReadingSource::D2E : ReadingSource::IEX, {}, {}};
+StoredReading StoredReadingOf(const RateReading& reading, ReadingSource source, qint64 timeMs) {
+    StoredReading stored{timeMs, source, {}, {}};
     if (reading.RateText == NoConnectionCode)
         stored.Code = -1;
     else if (reading.RateText == NoUsablePageCode)

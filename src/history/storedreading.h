@@ -1,14 +1,10 @@
 #pragma once
 
+#include "sources/ratereading.h"
+
 #include <QtGlobal>
 
 #include <optional>
-
-struct RateReading;
-class QString;
-
-// Where a reading came from: the IEX page in market hours, the D2E page at other times.
-enum class ReadingSource { IEX = 0, D2E = 1 };
 
 // One reading as the history keeps it: its time in UTC milliseconds, and either its rate or,
 // for a failed reading, its result code. A reading without a rate or a code is a gap (a page
@@ -24,7 +20,7 @@ struct StoredReading {
 
 // The reading RefreshRate has just finished, as the history keeps it: "-1" and "-2" become
 // codes, and a text that reads as no rate (empty, or 0) a gap, never a rate of 0.
-StoredReading StoredReadingOf(const RateReading& reading, bool fromD2E, qint64 timeMs);
+StoredReading StoredReadingOf(const RateReading& reading, ReadingSource source, qint64 timeMs);
 
 // Fifteen minutes of older readings folded into one: only readings with a rate count.
 struct Candle {

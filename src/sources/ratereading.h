@@ -18,6 +18,9 @@ struct RateReading {
     QString DateTimeText;
 };
 
+// Where a reading came from: the IEX page in market hours, the D2E page at other times.
+enum class ReadingSource { IEX = 0, D2E = 1 };
+
 inline const QString NoConnectionCode = QStringLiteral("-1");
 inline const QString NoUsablePageCode = QStringLiteral("-2");
 

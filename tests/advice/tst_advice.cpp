@@ -39,7 +39,7 @@ private slots:
 void TestAdvice::designLevels() {
     TradingParameters p;
     p.AdviceQuantity = 7;
-    ComputeTradingLevels(p, Texts(DesignEdits));
+    SetTradingLevels(p, Texts(DesignEdits));
     QCOMPARE(p.BuyFactor, 6.25);
     QCOMPARE(qRound64(p.SellFactor * 1e4), 41667);
     QCOMPARE(p.BuyLevel, 0.8084);
@@ -50,27 +50,27 @@ void TestAdvice::designLevels() {
     QCOMPARE(p.AdviceQuantity, 7.0);
 
     // A holding below 0.0001 gives no levels, whatever they were.
-    ComputeTradingLevels(p, Texts(Edits("1534,71", "0,00009")));
+    SetTradingLevels(p, Texts(Edits("1534,71", "0,00009")));
     QCOMPARE(p.BuyLevel, 0.0);
     QCOMPARE(p.SellLevel, 0.0);
     QCOMPARE(p.BuyQuantity, 0.0);
     QCOMPARE(p.SellQuantity, 0.0);
-    ComputeTradingLevels(p, Texts(Edits("1534,71", "0,0001")));
+    SetTradingLevels(p, Texts(Edits("1534,71", "0,0001")));
     QVERIFY(p.BuyLevel > 0 && p.SellLevel > 0);
     // (1 - 0.01 D) * R / N in that order: R / N first gives 1,3975 and 1,6025 here.
-    ComputeTradingLevels(p, Texts({"6,83", "6,83", "0", "0", "0", "4618,5", "0", "3079"}));
+    SetTradingLevels(p, Texts({"6,83", "6,83", "0", "0", "0", "4618,5", "0", "3079"}));
     QCOMPARE(p.BuyLevel, 1.3976);
     QCOMPARE(p.SellLevel, 1.6024);
     // A buy threshold of 100 % or more puts the buy level at or below 0: no quantities.
     QStringList high = DesignEdits;
     high[0] = "100";
-    ComputeTradingLevels(p, Texts(high));
+    SetTradingLevels(p, Texts(high));
     QCOMPARE(p.BuyLevel, 0.0);
     QVERIFY(p.SellLevel > 0);
     QCOMPARE(p.SellQuantity, 0.0);
     high = DesignEdits;
     high[1] = "-100";
-    ComputeTradingLevels(p, Texts(high));
+    SetTradingLevels(p, Texts(high));
     QCOMPARE(p.SellLevel, 0.0);
     QCOMPARE(p.BuyQuantity, 0.0);
 }
@@ -232,9 +232,9 @@ void TestAdvice::advice() {
     QFETCH(QString, limits);
 
     TradingParameters p;
-    ComputeTradingLevels(p, Texts(edits));
+    SetTradingLevels(p, Texts(edits));
     const std::optional<AdviceTexts> texts =
-        ShowAdvice(p, rate, edits[2], edits[3], separators[0], separators[1]);
+        AdviceAt(p, rate, edits[2], edits[3], separators[0], separators[1]);
     QVERIFY(texts);
     QCOMPARE(texts->AdviesLabel, advies);
     QCOMPARE(texts->AdviesColour, firm ? QColor(0, 0, 255) : QColor(255, 0, 0));
@@ -258,18 +258,18 @@ void TestAdvice::noAdvice() {
     QFETCH(QStringList, edits);
     QFETCH(double, rate);
     TradingParameters p;
-    ComputeTradingLevels(p, Texts(edits));
+    SetTradingLevels(p, Texts(edits));
     p.AdviceQuantity = 7;
-    QVERIFY(!ShowAdvice(p, rate, edits[2], edits[3], u',', u'.'));
+    QVERIFY(!AdviceAt(p, rate, edits[2], edits[3], u',', u'.'));
     QCOMPARE(p.AdviceQuantity, 7.0);
 }
 
 // The aggressions are read as typed now; the level quantities keep their computed factors.
 void TestAdvice::typedAggressionCountsAtOnce() {
     TradingParameters p;
-    ComputeTradingLevels(p, Texts(DesignEdits));
-    const std::optional<AdviceTexts> sale = ShowAdvice(p, 0.9027, "0,5", "0,5", u',', u'.');
-    const std::optional<AdviceTexts> buy = ShowAdvice(p, 0.81, "0,5", "0,5", u',', u'.');
+    SetTradingLevels(p, Texts(DesignEdits));
+    const std::optional<AdviceTexts> sale = AdviceAt(p, 0.9027, "0,5", "0,5", u',', u'.');
+    const std::optional<AdviceTexts> buy = AdviceAt(p, 0.81, "0,5", "0,5", u',', u'.');
     QVERIFY(sale && buy);
     QCOMPARE(sale->AdviesLabel, QStringLiteral(" Handel-advies: Verkopen: 304 (303,7341) stuks"));
     QCOMPARE(buy->AdviesLabel, QStringLiteral(" Verandering te klein;  Kopen: 85 (85,41) stuks"));

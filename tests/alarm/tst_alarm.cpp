@@ -61,7 +61,7 @@ void TestAlarm::checkAlarm() {
     QFETCH(Sweep, sweep);
     QFETCH(QString, buttons);
 
-    const AlarmDecision alarm = CheckAlarm(rate, upper, lower, alarmOn, soundOn);
+    const AlarmDecision alarm = DecideAlarm(rate, upper, lower, alarmOn, soundOn);
     QCOMPARE(AlarmLogLine(alarm.State), log);
     QCOMPARE(alarm.Sound, sweep);
     const auto mark = [](bool on) { return on ? u'X' : u'.'; };

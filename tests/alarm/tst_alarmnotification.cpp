@@ -1,13 +1,13 @@
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "platform/desktopnotifier.h"
-#include "privatebus.h"
 #include "settings/appliedsettings.h"
-#include "settings/settingsstore.h"
-#include "stallmeter.h"
+#include "testkit/privatebus.h"
+#include "testkit/stallmeter.h"
+#include "testkit/testhome.h"
+#include "testkit/windowfixture.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -30,22 +30,18 @@ private:
     // A window above the band of 0,8084 and 0,8482, with alarm and sound on.
     void CreateWindow(bool serviceAnswers);
 
-    QTemporaryDir Folder;
+    TestHome Home;
     std::unique_ptr<PrivateBus> Bus;
     std::unique_ptr<FakeNotifications> Service;
     std::unique_ptr<DesktopNotifier> Notifier;
-    std::unique_ptr<Windows> Set;
+    std::unique_ptr<WindowFixture> Window;
     TMainForm* Main = nullptr;
     QList<Sweep> Sweeps;
     int Round = 0;
 };
 
 void TestAlarmNotification::initTestCase() {
-    QVERIFY(Folder.isValid());
-    qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
-    qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
-    qputenv("QZRATE_IEX_URL", "http://127.0.0.1:9/");
-    qputenv("QZRATE_D2E_URL", "http://127.0.0.1:9/");
+    QVERIFY(Home.IsValid());
     Bus = std::make_unique<PrivateBus>();
     QVERIFY2(Bus->IsUp(), "dbus-daemon did not start");
 }
@@ -56,7 +52,7 @@ void TestAlarmNotification::init() {
 }
 
 void TestAlarmNotification::cleanup() {
-    Set.reset();
+    Window.reset();
     Notifier.reset();
     Service.reset();
     for (const char* name : {"service", "client", "stranger"})
@@ -69,10 +65,9 @@ void TestAlarmNotification::CreateWindow(bool serviceAnswers) {
     QVERIFY(Service->Register(Bus->Connect("service" + QString::number(Round))));
     Notifier =
         std::make_unique<DesktopNotifier>(Bus->Connect("client" + QString::number(Round)), true);
-    Set = std::make_unique<Windows>(SettingsStore::AtPath(Folder.filePath("qzRate.ini")));
-    Main = Set->MainForm.get();
-    Main->Notifier = Notifier.get();
-    connect(Notifier.get(), &DesktopNotifier::SilenceAsked, Main, &TMainForm::SilenceAlarm);
+    Window = std::make_unique<WindowFixture>(Home.Ini());
+    Main = Window->Main;
+    Window->Set->Attach(*Notifier);
     Main->PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
     Main->Regional.decimalSeparator = u',';
     Main->Trading.SellLevel = 0.8482;

@@ -1,6 +1,6 @@
 #include "alarm/alarmsound.h"
-#include "privatepulse.h"
-#include "sinefit.h"
+#include "testkit/privatepulse.h"
+#include "testkit/sinefit.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,17 +1,17 @@
 #include "app/mainform.h"
-#include "app/windows.h"
-#include "privatepulse.h"
-#include "privatex.h"
+#include "app/windowset.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
-#include "settings/settingsstore.h"
-#include "sinefit.h"
-#include "stallmeter.h"
+#include "testkit/privatepulse.h"
+#include "testkit/privatex.h"
+#include "testkit/sinefit.h"
+#include "testkit/stallmeter.h"
+#include "testkit/testhome.h"
+#include "testkit/windowfixture.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
@@ -31,23 +31,19 @@ constexpr int Loud = 2000;
 class TestSilencedAlarm : public QObject {
     Q_OBJECT
 
-    QTemporaryDir Folder;
+    TestHome Home;
     std::unique_ptr<PrivatePulse> Pulse;
     std::unique_ptr<PulseRecorder> Recorder;
     ScriptedHttpServer Iex;
     ScriptedHttpServer D2e;
-    std::unique_ptr<Windows> Set;
+    std::unique_ptr<WindowFixture> Window;
     TMainForm* Main = nullptr;
 
     void Quote(bool above) {
         Iex.SetDefaultAnswer(ScriptedAnswer{.body = IEXRatePage(above ? 1.0834 : 1.2048, 0.25)});
         D2e.SetDefaultAnswer(ScriptedAnswer{.body = D2ERatePage(above ? 0.9241 : 0.83)});
     }
-    void Read() {
-        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
-        Main->RefreshRate();
-        QVERIFY(finished.wait(10000));
-    }
+    void Read() { QVERIFY(Window->Read()); }
     qsizetype LoudFrom(qsizetype from) const {
         return FirstLoud(Recorder->Samples(), Recorder->Count(), from, Loud);
     }
@@ -56,32 +52,26 @@ class TestSilencedAlarm : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(Folder.isValid());
-        Pulse = std::make_unique<PrivatePulse>(Folder.path());
+        QVERIFY(Home.IsValid());
+        Pulse = std::make_unique<PrivatePulse>(Home.Path());
         if (!Pulse->Start())
             QSKIP("pulseaudio cannot start here");
-        qputenv("PULSE_SERVER", Pulse->Server().toUtf8());
+        Home.Set("PULSE_SERVER", Pulse->Server().toUtf8());
         Recorder = std::make_unique<PulseRecorder>();
         QVERIFY(Recorder->Start());
 
         QVERIFY(Iex.Listen() && D2e.Listen());
-        qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
-        qputenv("QZRATE_IEX_URL", Iex.Url().toString().toUtf8());
-        qputenv("QZRATE_D2E_URL", D2e.Url().toString().toUtf8());
-        Set = std::make_unique<Windows>(SettingsStore::AtPath(Folder.filePath("qzRate.ini")));
-        Main = Set->MainForm.get();
-        Main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Main));
+        Home.ServeRates(Iex.Url(), D2e.Url());
+        Window = std::make_unique<WindowFixture>(Home.Ini());
+        Main = Window->Main;
+        QVERIFY(Window->Show());
         // Readings come only when the test asks for them.
-        Main->TimerStart.stop();
-        Main->DownloadTimer.stop();
-        Main->StartPending = false;
+        Window->Quiet();
         QTRY_COMPARE(Main->Trading.SellLevel, 0.8482);
     }
 
     void cleanupTestCase() {
-        Set.reset();
+        Window.reset();
         Recorder.reset();
         Pulse.reset();
     }

@@ -1,5 +1,5 @@
 #include "alarm/tones.h"
-#include "sinefit.h"
+#include "testkit/sinefit.h"
 
 #include <QTest>
 

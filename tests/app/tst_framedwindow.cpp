@@ -1,9 +1,9 @@
 #include "app/mainform.h"
-#include "app/windows.h"
-#include "privatex.h"
+#include "app/windowset.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
 #include "settings/settingsstore.h"
+#include "testkit/privatex.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -52,14 +52,14 @@ class TestFramedWindow : public QObject {
     QTemporaryDir Folder;
     ScriptedHttpServer Iex;
     ScriptedHttpServer D2e;
-    std::unique_ptr<Windows> Set;
+    std::unique_ptr<WindowSet> Set;
     TMainForm* Main = nullptr;
 
     SettingsStore Store() const { return SettingsStore::AtPath(Folder.filePath("qzRate.ini")); }
     // Opens the window until Qt has its place wrong.
     void OpenMisplaced() {
         for (int tries = 0; tries < 10; ++tries) {
-            Set = std::make_unique<Windows>(Store());
+            Set = std::make_unique<WindowSet>(Store());
             Main = Set->MainForm.get();
             Main->PlaySweep = {};
             // Readings come only when the test asks for them.

@@ -1,14 +1,16 @@
 #include "app/mainform.h"
 #include "app/mainformlogic.h"
 #include "app/messageform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "info/aboutbox.h"
-#include "markettimes.h"
 #include "platform/application.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
+#include "testkit/markettimes.h"
+#include "testkit/testhome.h"
+#include "testkit/windowfixture.h"
 #include "update/terminateform.h"
 
 #include <QAction>
@@ -69,42 +71,36 @@ private:
     void ShowMainForm();
     SettingsStore Store() const { return SettingsStore::AtPath(IniPath); }
 
-    QTemporaryDir Folder;
+    TestHome Home;
     QString IniPath;
-    std::unique_ptr<Windows> Set;
+    std::unique_ptr<WindowFixture> Window;
     TMainForm* Main = nullptr;
 };
 
 void TestMainForm::initTestCase() {
-    QVERIFY(Folder.isValid());
-    // The per-user data folder and the service configuration stay inside the test's folder.
-    qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
-    qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
-    qputenv("QZRATE_IEX_URL", "http://iex.test:8451/");
-    qputenv("QZRATE_D2E_URL", "http://127.0.0.1:8452/");
+    QVERIFY(Home.IsValid());
+    Home.ServeRates(QUrl("http://iex.test:8451/"), QUrl("http://127.0.0.1:8452/"));
 }
 
 void TestMainForm::init() {
     static int run = 0;
-    IniPath = Folder.filePath(QStringLiteral("store%1.ini").arg(++run));
+    IniPath = Home.FilePath(QStringLiteral("store%1.ini").arg(++run));
 }
 
 void TestMainForm::cleanup() {
-    Set.reset();
+    Window.reset();
     SharedRateReading() = RateReading{};
     Main = nullptr;
 }
 
 void TestMainForm::CreateWindows(const QDateTime& now) {
-    Set = std::make_unique<Windows>(Store());
-    Main = Set->MainForm.get();
-    Main->Clock = [now] { return now; };
-    Main->ScreenGeometry = [](const QPoint&) { return QRect(0, 0, 1920, 1080); };
+    Window = std::make_unique<WindowFixture>(IniPath);
+    Window->PinClock(now);
+    Main = Window->Main;
 }
 
 void TestMainForm::ShowMainForm() {
-    Main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Main));
+    QVERIFY(Window->Show());
 }
 
 void TestMainForm::firstStartWithEmptyStore() {
@@ -127,12 +123,12 @@ void TestMainForm::firstStartWithEmptyStore() {
     QCOMPARE(Main->pos(), QPoint(400, 100));
     QCOMPARE(Main->size(), QSize(340, 125));
     QVERIFY(!Main->LargeMode);
-    QVERIFY(Set->OptionsForm->RadioNormal->isChecked());
+    QVERIFY(Window->Set->OptionsForm->RadioNormal->isChecked());
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Groot formaat"));
     QVERIFY(Main->PanelMain->isHidden());
     QCOMPARE(Main->PanelAdvies->y(), 2);
     QCOMPARE(Main->PanelKoers->y(), 72);
-    QVERIFY(!Set->OptionsForm->GeluidCheck->isEnabled());
+    QVERIFY(!Window->Set->OptionsForm->GeluidCheck->isEnabled());
 
     // The rate line: info button, the alarm spot beside it, then the three labels in a row.
     QCOMPARE(Main->ButtonInfo->pos(), QPoint(1, 26));
@@ -188,7 +184,7 @@ void TestMainForm::keptOnScreenAtFirstShowing() {
     ShowMainForm();
     QCOMPARE(Main->pos(), expected);
 
-    Set.reset();
+    Window.reset();
     QCOMPARE(store.ReadInteger("MainTop", 0), expected.y());
     QCOMPARE(store.ReadInteger("MainLeft", 0), expected.x());
 }
@@ -198,24 +194,28 @@ void TestMainForm::waitLabelNamesTheChosenSource_data() {
     QTest::addColumn<bool>("closed");
     QTest::addColumn<QString>("host");
 
-    QTest::newRow("market open: IEX") << OpenTime << false << "iex.test";
-    QTest::newRow("Saturday: D2E") << ClosedTime << true << "127.0.0.1";
+    // x: centred in the window's 340 pixels.
+    QTest::addColumn<int>("x");
+
+    QTest::newRow("market open: IEX") << OpenTime << false << "iex.test" << 104;
+    QTest::newRow("Saturday: D2E") << ClosedTime << true << "127.0.0.1" << 100;
     QTest::newRow("evening: D2E") << QDateTime(OpenTime.date(), QTime(17, 31)) << true
-                                  << "127.0.0.1";
+                                  << "127.0.0.1" << 100;
 }
 
 void TestMainForm::waitLabelNamesTheChosenSource() {
     QFETCH(QDateTime, now);
     QFETCH(bool, closed);
     QFETCH(QString, host);
+    QFETCH(int, x);
     CreateWindows(now);
     ShowMainForm();
     QCOMPARE(Main->MarketClosed, closed);
     QCOMPARE(Main->LabelWait->text(), WaitText(host));
     QCOMPARE(Main->LabelWait->y(), 20);
-    QCOMPARE(Main->LabelWait->x(), (340 - Main->LabelWait->width()) / 2);
-    QVERIFY(Main->History.HistoryResetPending());
-    QCOMPARE(Main->History.HistoryIndex(), 0);
+    QCOMPARE(Main->LabelWait->x(), x);
+    QVERIFY(Main->Marks.HistoryResetPending());
+    QCOMPARE(Main->Marks.HistoryIndex(), 0);
 }
 
 void TestMainForm::sizeCommandToggles() {
@@ -231,8 +231,8 @@ void TestMainForm::sizeCommandToggles() {
     QCOMPARE(Main->PanelMain->y(), 1);
     QCOMPARE(Main->PanelAdvies->y(), 180);
     QCOMPARE(Main->PanelKoers->y(), 250);
-    QVERIFY(Set->OptionsForm->RadioGroot->isChecked());
-    QVERIFY(!Set->OptionsForm->RadioNormal->isChecked());
+    QVERIFY(Window->Set->OptionsForm->RadioGroot->isChecked());
+    QVERIFY(!Window->Set->OptionsForm->RadioNormal->isChecked());
     QCOMPARE(store.ReadString("Normale Modus", QString()), QStringLiteral("0"));
 
     Main->Formaat->trigger();
@@ -242,7 +242,7 @@ void TestMainForm::sizeCommandToggles() {
     QVERIFY(Main->PanelMain->isHidden());
     QCOMPARE(Main->PanelAdvies->y(), 2);
     QCOMPARE(Main->PanelKoers->y(), 72);
-    QVERIFY(Set->OptionsForm->RadioNormal->isChecked());
+    QVERIFY(Window->Set->OptionsForm->RadioNormal->isChecked());
     QCOMPARE(store.ReadString("Normale Modus", QString()), QStringLiteral("1"));
 }
 
@@ -292,7 +292,7 @@ void TestMainForm::draggingFromAnyControl() {
     QTest::mouseRelease(target, Qt::LeftButton, {}, press);
     QVERIFY(!Main->Dragging);
 
-    Set.reset();
+    Window.reset();
     QCOMPARE(store.ReadInteger("MainLeft", 0), start.x() + 20);
     QCOMPARE(store.ReadInteger("MainTop", 0), start.y() + 10);
 }
@@ -342,16 +342,16 @@ void TestMainForm::secondShowingChangesNothing() {
     Main->hide();
     Main->move(-100, 2000);
     Main->LabelWait->setText(QStringLiteral("x"));
-    Set->OptionsForm->GeluidCheck->setEnabled(true);
-    Set->OptionsForm->DownloadCheck->setChecked(false);
+    Window->Set->OptionsForm->GeluidCheck->setEnabled(true);
+    Window->Set->OptionsForm->DownloadCheck->setChecked(false);
     Main->Clock = [] { return ClosedTime; };
 
     ShowMainForm();
     QCOMPARE(Main->pos(), QPoint(-100, 2000));
     QCOMPARE(Main->LabelWait->text(), QStringLiteral("x"));
     QVERIFY(!Main->MarketClosed);
-    QVERIFY(Set->OptionsForm->GeluidCheck->isEnabled());
-    QVERIFY(!Set->OptionsForm->DownloadCheck->isChecked());
+    QVERIFY(Window->Set->OptionsForm->GeluidCheck->isEnabled());
+    QVERIFY(!Window->Set->OptionsForm->DownloadCheck->isChecked());
 }
 
 void TestMainForm::closingStoresSettingsAndPosition() {
@@ -359,7 +359,7 @@ void TestMainForm::closingStoresSettingsAndPosition() {
     ShowMainForm();
     QSignalSpy closed(Main, &TMainForm::Closed);
     // Not confirmed with "OK", yet "Afsluiten" stores the dialog as it stands.
-    Set->OptionsForm->DownloadCheck->setChecked(false);
+    Window->Set->OptionsForm->DownloadCheck->setChecked(false);
     Main->Afsluiten->trigger();
     QCOMPARE(closed.count(), 1);
     QVERIFY(!Main->isVisible());
@@ -410,7 +410,7 @@ void TestMainForm::tradingFileAtFirstShowing_data() {
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("aantal");
 
-    const QString folder = Folder.path() + '/';
+    const QString folder = Home.Path() + '/';
     QTest::newRow("no sibling program") << QStringList() << QString() << "1852";
     QTest::newRow("empty values") << QStringList{"", ""} << QString() << "1852";
     QTest::newRow("export read") << QStringList{folder, "export"} << QString() << "926";
@@ -425,14 +425,14 @@ void TestMainForm::tradingFileAtFirstShowing() {
     QFETCH(QStringList, stored);
     QFETCH(QString, error);
     QFETCH(QString, aantal);
-    QFile exportFile(Folder.filePath("export.xml"));
+    QFile exportFile(Home.FilePath("export.xml"));
     QVERIFY(exportFile.open(QIODevice::WriteOnly));
     exportFile.write("<Name>USDEUR</Name>\r\n<Delta>1</Delta>\r\n<DownDr>2,45</DownDr>\r\n"
                      "<UpDr>2,35</UpDr>\r\n<f>0,84</f>\r\n<v>0,76</v>\r\n"
                      "<KostenProc>0,22</KostenProc>\r\n<RefWrde>1534,71</RefWrde>\r\n"
                      "<Koers>0,9027</Koers>\r\n<Aantal>926</Aantal>\r\n");
     exportFile.close();
-    QFile::remove(Folder.filePath("config/Orvane/Orvane.ini"));
+    QFile::remove(Home.FilePath("config/Orvane/Orvane.ini"));
     SettingsStore orvane(QStringLiteral("Orvane"));
     if (!stored.isEmpty()) {
         orvane.WriteString("Path", stored[0]);
@@ -454,17 +454,18 @@ void TestMainForm::tradingFileAtFirstShowing() {
     QCOMPARE(Main->Edit8->text(), aantal);
     // A failed reading ends the steps after it: no levels, no advice.
     QCOMPARE(Main->AdviesLabel->text().isEmpty(), !error.isEmpty());
-    QCOMPARE(Set->OptionsForm->LabelBoven->text() + ' ' + Set->OptionsForm->LabelOnder->text(),
+    QCOMPARE(Window->Set->OptionsForm->LabelBoven->text() + ' ' +
+                 Window->Set->OptionsForm->LabelOnder->text(),
              aantal == "926" ? "1,6963 1,6167" : (error.isEmpty() ? "0,8482 0,8084" : "- -"));
     // Sized to their texts.
-    for (const QLabel* label : {Main->AdviesLabel, Set->OptionsForm->LabelBoven})
+    for (const QLabel* label : {Main->AdviesLabel, Window->Set->OptionsForm->LabelBoven})
         QVERIFY(label->width() >= label->sizeHint().width());
     // The levels follow the holding read: half the dollars, twice the price.
     QCOMPARE(Main->Trading.SellLevel, aantal == "926" ? 1.6963 : (error.isEmpty() ? 0.8482 : 0.0));
 }
 
 void TestMainForm::leesOrvaneReportsAMissingStore() {
-    QFile::remove(Folder.filePath("config/Orvane/Orvane.ini"));
+    QFile::remove(Home.FilePath("config/Orvane/Orvane.ini"));
     CreateWindows();
     ShowMainForm();
     Main->Edit8->setText("100");
@@ -527,12 +528,13 @@ void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput_data() {
 
 void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput() {
     QFETCH(QString, first);
-    Set = std::make_unique<Windows>(Store(), Windows::Unseen::Later);
-    Main = Set->MainForm.get();
-    QVERIFY(Main->OptionsForm && !Set->AboutBox);
+    Window = std::make_unique<WindowFixture>(IniPath, WindowSet::Unseen::Later);
+    Main = Window->Main;
+    WindowSet& set = *Window->Set;
+    QVERIFY(Main->OptionsForm && !set.AboutBox);
     // The last of the four, made after the others, has run its creation handler.
-    const auto made = [this] {
-        return Set->TerminateForm && !Set->TerminateForm->windowTitle().isEmpty();
+    const auto made = [&set] {
+        return set.TerminateForm && !set.TerminateForm->windowTitle().isEmpty();
     };
     if (first == "paint") {
         ShowMainForm();
@@ -550,8 +552,8 @@ void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput() {
         QTest::keyClick(Main, Qt::Key_A);
         QVERIFY(made());
     }
-    QCOMPARE(Main->AboutBox.data(), Set->AboutBox.get());
-    QCOMPARE(Main->MessageForm.data(), Set->MessageForm.get());
+    QCOMPARE(Main->AboutBox.data(), set.AboutBox.get());
+    QCOMPARE(Main->MessageForm.data(), set.MessageForm.get());
 }
 
 QTEST_MAIN(TestMainForm)

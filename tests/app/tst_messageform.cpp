@@ -3,8 +3,6 @@
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
 #include <QFontInfo>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -48,37 +46,38 @@ private slots:
     void sizeFollowsShownText_data() {
         QTest::addColumn<QString>("line1");
         QTest::addColumn<QString>("line2");
+        // The lines the memo shows, the blank first one included, and where the window goes over
+        // a window of 395 x 294 at (400, 100) on the 800 pixels high screen: 50 pixels wider
+        // than the longer line up to 500, (lines + 4) * 11 high up to the screen less 200.
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QRect>("geometry");
         QTest::newRow("both empty") << ""
-                                    << "";
+                                    << "" << 1 << QRect(572, 219, 50, 55);
         QTest::newRow("one line") << "Geen verbinding"
-                                  << "";
+                                  << "" << 2 << QRect(514, 214, 166, 66);
         QTest::newRow("two lines") << "Mail niet verzonden (code 2)."
-                                   << "Probeer het later opnieuw.";
-        QTest::newRow("wrapping") << QString("Geen gegevens ontvangen ").repeated(8) << "kort";
-        QTest::newRow("longer than the screen")
-            << QString("Geen gegevens ontvangen ").repeated(200) << "";
-        QTest::newRow("one long word") << QString(90, u'W') << "";
+                                   << "Probeer het later opnieuw." << 3 << QRect(470, 208, 255, 77);
+        QTest::newRow("wrapping") << QString("Geen gegevens ontvangen ").repeated(8) << "kort" << 6
+                                  << QRect(348, 192, 500, 110);
+        QTest::newRow("longer than the screen") << QString("Geen gegevens ontvangen ").repeated(200)
+                                                << "" << 87 << QRect(348, -53, 500, 600);
+        QTest::newRow("one long word") << QString(90, u'W') << "" << 4 << QRect(348, 203, 500, 88);
     }
     void sizeFollowsShownText() {
         QFETCH(QString, line1);
         QFETCH(QString, line2);
+        QFETCH(int, lines);
+        QFETCH(QRect, geometry);
         TMessageForm form(m_background);
         form.ShowTimed(100, 400, 294, 395, line1, line2, 5000);
         QVERIFY(form.isVisible());
         QVERIFY(form.Timer->isActive());
 
-        const QFontMetrics metrics(form.MessageMemo->font());
-        const QString& longer = line1.size() > line2.size() ? line1 : line2;
-        const int textWidth = metrics.horizontalAdvance(longer);
-        QCOMPARE(form.width(), textWidth <= 500 ? textWidth + 50 : 500);
-        const int lines = ShownLines(form.MessageMemo);
-        const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
-        QCOMPARE(form.height(), qMin((lines + 4) * 11, screenHeight - 200));
+        QCOMPARE(ShownLines(form.MessageMemo), lines);
+        QCOMPARE(form.geometry(), geometry);
         if (form.height() < (lines + 4) * 11) {
             QTRY_VERIFY(form.MessageMemo->verticalScrollBar()->maximum() > 0);
         }
-        QCOMPARE(form.x(), 400 + (395 - form.width()) / 2);
-        QCOMPARE(form.y(), 100 + (294 - form.height()) / 2);
         if (line1.size() > 60)
             QVERIFY2(lines > 2, "a long line wraps");
         QVERIFY(form.MessageMemo->document()->firstBlock().text().isEmpty());
@@ -120,7 +119,8 @@ private slots:
         QVERIFY(!form.isVisible());
         QCOMPARE(ticks.count(), 1);
         QCOMPARE(form.MessageMemo->toPlainText(), QStringLiteral("\nTweede bericht"));
-        QCOMPARE(form.x(), (50 - form.width()) / 2);
+        // 156 pixels wide, centred over the 50 of the second message.
+        QCOMPARE(form.x(), -53);
     }
 
     // A shorter newer interval replaces a longer one.

@@ -1,9 +1,11 @@
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
+#include "testkit/testhome.h"
+#include "testkit/windowfixture.h"
 #include "update/versionsform.h"
 #include "widgets/clrbtn.h"
 
@@ -15,7 +17,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -53,29 +54,25 @@ private:
     void CreateWindows(const Values& stored = {});
     SettingsStore Store() const { return SettingsStore::AtPath(IniPath); }
 
-    QTemporaryDir Folder;
+    TestHome Home;
     QString IniPath;
-    std::unique_ptr<Windows> Set;
+    std::unique_ptr<WindowFixture> Window;
     TOptionsForm* Options = nullptr;
     TMainForm* Main = nullptr;
 };
 
 void TestOptionsForm::initTestCase() {
-    QVERIFY(Folder.isValid());
-    qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
-    qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
     // The window's first reading finds no server, and never asks the real sites.
-    qputenv("QZRATE_IEX_URL", "http://127.0.0.1:9/");
-    qputenv("QZRATE_D2E_URL", "http://127.0.0.1:9/");
+    QVERIFY(Home.IsValid());
 }
 
 void TestOptionsForm::init() {
     static int run = 0;
-    IniPath = Folder.filePath(QStringLiteral("store%1.ini").arg(++run));
+    IniPath = Home.FilePath(QStringLiteral("store%1.ini").arg(++run));
 }
 
 void TestOptionsForm::cleanup() {
-    Set.reset();
+    Window.reset();
     SharedRateReading() = RateReading{};
 }
 
@@ -83,10 +80,9 @@ void TestOptionsForm::CreateWindows(const Values& stored) {
     SettingsStore store = Store();
     for (const auto& [name, value] : stored)
         store.WriteString(name, value);
-    Set = std::make_unique<Windows>(store);
-    Options = Set->OptionsForm.get();
-    Main = Set->MainForm.get();
-    Main->ScreenGeometry = [](const QPoint&) { return QRect(0, 0, 1920, 1080); };
+    Window = std::make_unique<WindowFixture>(IniPath);
+    Options = Window->Set->OptionsForm.get();
+    Main = Window->Main;
 }
 
 void TestOptionsForm::loadSettings_data() {
@@ -174,7 +170,7 @@ void TestOptionsForm::minutesSurviveTheFirstShowing() {
     Main->show();
     QVERIFY(QTest::qWaitForWindowExposed(Main));
     QCOMPARE(Options->SecondsEdit->value(), 120);
-    Set.reset();
+    Window.reset();
     QCOMPARE(Store().ReadString("Aantal seconden", QString()), QStringLiteral("120"));
 }
 
@@ -208,7 +204,7 @@ void TestOptionsForm::negativePositionBecomesTen() {
     QFETCH(QPoint, placed);
     CreateWindows({{"ConfigTop", top}, {"ConfigLeft", left}});
     QCOMPARE(Options->pos(), placed);
-    Set.reset();
+    Window.reset();
     QCOMPARE(Store().ReadInteger("ConfigTop", 99), placed.y());
     QCOMPARE(Store().ReadInteger("ConfigLeft", 99), placed.x());
 }
@@ -350,7 +346,7 @@ void TestOptionsForm::unchangedSettingsKeepTheTimersCounting() {
 // The first showing of the update dialog centres on the main window, later ones on this dialog.
 void TestOptionsForm::checkNuCentresTheUpdateDialogOverThisOne() {
     CreateWindows();
-    TVersionsForm* update = Set->VersionsForm.get();
+    TVersionsForm* update = Window->Set->VersionsForm.get();
     update->Ping.Program = QStringLiteral("/nonexistent/ping");
     Main->setGeometry(100, 50, 340, 125);
     Options->setGeometry(500, 300, 517, 273);
@@ -398,7 +394,7 @@ void TestOptionsForm::unconfirmedChangesAreDroppedAtTheEnd() {
     CreateWindows();
     Options->DownloadCheck->click();
     Options->UpdatesCheck->click();
-    Set.reset();
+    Window.reset();
     QCOMPARE(Store().ReadString("DownloadTimer Aan", QString()), QStringLiteral("1"));
     QCOMPARE(Store().ReadString("Updates Aan", QString()), QStringLiteral("1"));
     QCOMPARE(Store().ReadString("Aantal seconden", QString()), QStringLiteral("30"));

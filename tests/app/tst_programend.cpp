@@ -1,6 +1,6 @@
-#include "privatepulse.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
+#include "testkit/privatepulse.h"
 
 #include <QElapsedTimer>
 #include <QLocalServer>

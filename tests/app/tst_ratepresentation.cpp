@@ -80,7 +80,7 @@ void TestRatePresentation::showRateLabels() {
     reading.RateText = rate;
     reading.PercentText = percent;
     reading.TimeText = time;
-    const auto texts = ShowRateLabels(reading);
+    const auto texts = RateLineTexts(reading);
     QCOMPARE(texts.has_value(), shown);
     if (!shown)
         return;
@@ -147,7 +147,7 @@ void TestRatePresentation::colourRateLabels() {
     reading.StepText = step;
     reading.SignText = sign;
     reading.OpeningRate = opening;
-    const auto colours = ColourRateLabels(reading, alarmOn);
+    const auto colours = RateLineColours(reading, alarmOn);
     QCOMPARE(colours.has_value(), acts);
     if (!acts)
         return;

@@ -36,20 +36,20 @@ private slots:
     void sourceFollowsTheMarketState_data() {
         QTest::addColumn<bool>("closed");
         QTest::addColumn<QString>("prefix");
+        QTest::addColumn<ReadingSource>("source");
         QTest::addColumn<QString>("rateText");
         QTest::addColumn<QString>("logLine");
-        QTest::newRow("open: IEX") << false << "USD: "
-                                   << "0,9230"
+        QTest::newRow("open: IEX") << false << "USD: " << ReadingSource::IEX << "0,9230"
                                    << "reading USD: rate=0,9230 percent=-0,25% step=0.0 "
                                       "time=14:05:09";
-        QTest::newRow("closed: D2E") << true << "D2E: "
-                                     << "0,9241"
+        QTest::newRow("closed: D2E") << true << "D2E: " << ReadingSource::D2E << "0,9241"
                                      << "reading D2E: rate=0,9241 percent=0,00% step=0.0 "
                                         "time=14:05:09";
     }
     void sourceFollowsTheMarketState() {
         QFETCH(bool, closed);
         QFETCH(QString, prefix);
+        QFETCH(ReadingSource, source);
         QFETCH(QString, rateText);
         QFETCH(QString, logLine);
         const int iexBefore = iex.RequestCount();
@@ -58,12 +58,16 @@ private slots:
         reading.FirstReading = true;
         auto cycle = Cycle(reading);
         QSignalSpy finished(cycle.get(), &RefreshCycle::readingFinished);
+        QSignalSpy taken(cycle.get(), &RefreshCycle::readingTaken);
 
         QTest::ignoreMessage(QtInfoMsg, qPrintable(logLine));
         cycle->RefreshRate([closed] { return closed; });
         QVERIFY(cycle->Reading());
         QVERIFY(finished.wait());
         QCOMPARE(finished.at(0).at(0).toString(), prefix);
+        // The page it came from, for the history.
+        QCOMPARE(taken.size(), 1);
+        QCOMPARE(taken.at(0).at(0).value<ReadingSource>(), source);
         QCOMPARE(reading.RateText, rateText);
         QCOMPARE(iex.RequestCount() - iexBefore, closed ? 0 : 1);
         QCOMPARE(d2e.RequestCount() - d2eBefore, closed ? 1 : 0);

@@ -1,19 +1,19 @@
 #include "app/mainform.h"
 #include "app/messageform.h"
-#include "app/windows.h"
-#include "markettimes.h"
+#include "app/windowset.h"
 #include "server/ratepages.h"
 #include "server/referencefiles.h"
 #include "server/scriptedhttpserver.h"
-#include "settings/settingsstore.h"
 #include "sources/ratereading.h"
+#include "testkit/markettimes.h"
+#include "testkit/testhome.h"
+#include "testkit/windowfixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
@@ -25,10 +25,10 @@
 class TestRefreshRate : public QObject {
     Q_OBJECT
 
-    QTemporaryDir Folder;
+    TestHome Home;
     ScriptedHttpServer Iex;
     ScriptedHttpServer D2e;
-    std::unique_ptr<Windows> Set;
+    std::unique_ptr<WindowFixture> Window;
     TMainForm* Main = nullptr;
     QDateTime Now;
     QList<Sweep> Sweeps;
@@ -38,39 +38,28 @@ class TestRefreshRate : public QObject {
 
     void CreateWindows(const QDateTime& now) {
         static int run = 0;
-        Set = std::make_unique<Windows>(
-            SettingsStore::AtPath(Folder.filePath(QStringLiteral("store%1.ini").arg(++run))));
-        Main = Set->MainForm.get();
+        Window = std::make_unique<WindowFixture>(
+            Home.FilePath(QStringLiteral("store%1.ini").arg(++run)));
+        Main = Window->Main;
         Now = now;
         Main->Clock = [this] { return Now; };
-        Main->ScreenGeometry = [](const QPoint&) { return QRect(0, 0, 1920, 1080); };
         Main->Regional.decimalSeparator = u',';
         Main->Regional.groupSeparator = u'.';
         Sweeps.clear();
         Main->PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
-        Main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Main));
+        QVERIFY(Window->Show());
         // Readings come only when a test asks for them.
-        Main->TimerStart.stop();
-        Main->DownloadTimer.stop();
-        Main->StartPending = false;
+        Window->Quiet();
     }
 
-    void Read() {
-        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
-        Main->RefreshRate();
-        QVERIFY(finished.wait(10000));
-    }
+    void Read() { QVERIFY(Window->Read()); }
 
 private slots:
     void initTestCase() {
-        QVERIFY(Folder.isValid());
+        QVERIFY(Home.IsValid());
         QVERIFY(Iex.Listen());
         QVERIFY(D2e.Listen());
-        qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
-        qputenv("QZRATE_IEX_URL", Iex.Url().toString().toUtf8());
-        qputenv("QZRATE_D2E_URL", D2e.Url().toString().toUtf8());
+        Home.ServeRates(Iex.Url(), D2e.Url());
     }
 
     void init() {
@@ -80,7 +69,7 @@ private slots:
     }
 
     void cleanup() {
-        Set.reset();
+        Window.reset();
         Main = nullptr;
     }
 
@@ -118,7 +107,7 @@ private slots:
         QCOMPARE(Main->Label2->x(), Main->Label1->x() + Main->Label1->width());
         QCOMPARE(Main->Label3->x(), Main->Label2->x() + Main->Label2->width());
         QVERIFY(!Main->ImageDelta->pixmap().isNull());
-        QVERIFY(!Set->MessageForm->isVisible());
+        QVERIFY(!Window->Set->MessageForm->isVisible());
         // Coloured: the day's change is down, the last step level.
         QCOMPARE(Main->Label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         QCOMPARE(Main->Label2->palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -165,13 +154,13 @@ private slots:
         QVERIFY(bank.Listen());
         bank.SetDefaultAnswer(
             {.body = ReferenceDocument(ReferenceDayCube("2026-03-13", {{"USD", "1.0543"}}))});
-        qputenv("QZRATE_REFERENCE_URL", reference.isEmpty() ? "off" : bank.Url().toEncoded());
+        Home.Set("QZRATE_REFERENCE_URL", reference.isEmpty() ? "off" : bank.Url().toEncoded());
         CreateWindows(ClosedTime);
         Read();
         const QStringList line{Main->Label1->text(), Main->Label2->text(), Main->Label3->text()};
         const QString advice = Main->AdviesLabel->text();
         const QImage marks = Main->ImageDelta->pixmap().toImage();
-        const int historyIndex = Main->History.HistoryIndex();
+        const int historyIndex = Main->Marks.HistoryIndex();
         Sweeps.clear();
         // Held in no order, the day the bank serves among them: each date counts once.
         Main->Refresh.HoldReference({{QDate(2026, 3, 12), 1.0556}, {QDate(2026, 3, 13), 1.0543}});
@@ -190,12 +179,12 @@ private slots:
         if (!reference.isEmpty())
             QCOMPARE(Main->Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
         QCOMPARE(Main->AdviesLabel->text(), advice);
-        QCOMPARE(Main->History.HistoryIndex(), historyIndex);
+        QCOMPARE(Main->Marks.HistoryIndex(), historyIndex);
         QCOMPARE(Main->ImageDelta->pixmap().toImage(), marks);
         QVERIFY(Sweeps.isEmpty());
-        QVERIFY(Set->MessageForm->isVisible());
-        QCOMPARE(Set->MessageForm->MessageMemo->toPlainText(), "\n" + message);
-        QCOMPARE(Set->MessageForm->Timer->interval(), 5000);
+        QVERIFY(Window->Set->MessageForm->isVisible());
+        QCOMPARE(Window->Set->MessageForm->MessageMemo->toPlainText(), "\n" + message);
+        QCOMPARE(Window->Set->MessageForm->Timer->interval(), 5000);
         qunsetenv("QZRATE_REFERENCE_URL");
     }
 

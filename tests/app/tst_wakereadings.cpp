@@ -1,18 +1,18 @@
 #include "app/mainform.h"
-#include "app/windows.h"
-#include "markettimes.h"
+#include "app/windowset.h"
 #include "platform/systembus.h"
-#include "privatebus.h"
 #include "server/ratepages.h"
 #include "server/scriptedhttpserver.h"
-#include "settings/settingsstore.h"
 #include "sources/ratereading.h"
-#include "stallmeter.h"
+#include "testkit/markettimes.h"
+#include "testkit/privatebus.h"
+#include "testkit/stallmeter.h"
+#include "testkit/testhome.h"
+#include "testkit/windowfixture.h"
 
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -24,12 +24,12 @@
 class TestWakeReadings : public QObject {
     Q_OBJECT
 
-    QTemporaryDir Folder;
+    TestHome Home;
     std::unique_ptr<PrivateBus> Bus;
     FakeSystemServices Services;
     ScriptedHttpServer Iex;
     ScriptedHttpServer D2e;
-    std::unique_ptr<Windows> Set;
+    std::unique_ptr<WindowFixture> Window;
     std::unique_ptr<SystemBus> System;
     TMainForm* Main = nullptr;
     std::unique_ptr<StallMeter> Stalls;
@@ -64,31 +64,27 @@ class TestWakeReadings : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(Folder.isValid());
+        QVERIFY(Home.IsValid());
         Bus = std::make_unique<PrivateBus>();
         QVERIFY2(Bus->IsUp(), "dbus-daemon did not start");
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", Bus->BusAddress());
+        Home.Set("DBUS_SYSTEM_BUS_ADDRESS", Bus->BusAddress());
         QVERIFY(Services.Register(Bus->Connect("services")));
         Stranger = Bus->Connect("stranger");
         QVERIFY(Iex.Listen() && D2e.Listen());
         Answer(Page());
-        qputenv("XDG_DATA_HOME", Folder.filePath("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", Folder.filePath("config").toUtf8());
-        qputenv("QZRATE_IEX_URL", Iex.Url().toString().toUtf8());
-        qputenv("QZRATE_D2E_URL", D2e.Url().toString().toUtf8());
+        Home.ServeRates(Iex.Url(), D2e.Url());
 
-        Set = std::make_unique<Windows>(SettingsStore::AtPath(Folder.filePath("qzRate.ini")));
-        Main = Set->MainForm.get();
+        Window = std::make_unique<WindowFixture>(Home.Ini());
+        Main = Window->Main;
         // Closed: every reading asks the D2E page, whatever the hour.
-        Main->Clock = [] { return ClosedTime; };
+        Window->PinClock(ClosedTime);
         Main->PlaySweep = {};
         // A second between any two signals: how often signals may read has its own table, and
         // here each signal counts alone.
         Main->Uptime = [ms = qint64(0)]() mutable { return ms += PromptReadings::PromptGapMs; };
-        Main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Main));
+        QVERIFY(Window->Show());
         System = std::make_unique<SystemBus>();
-        Main->WatchSystemBus(*System);
+        Window->Set->Attach(*System);
         QSignalSpy ready(System.get(), &SystemBus::Ready);
         System->Connect();
         QVERIFY(ready.wait());
@@ -101,7 +97,7 @@ private slots:
     void cleanupTestCase() {
         QVERIFY2(Stalls->LongestMs() < 16, qPrintable(QString::number(Stalls->LongestMs())));
         System.reset();
-        Set.reset();
+        Window.reset();
     }
 
     void aWakeReadsWithinASecond() {

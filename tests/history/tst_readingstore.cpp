@@ -44,26 +44,26 @@ class TestReadingStore : public QObject {
 private slots:
     void readingAsKept_data() {
         QTest::addColumn<QString>("rateText");
-        QTest::addColumn<bool>("fromD2E");
+        QTest::addColumn<ReadingSource>("source");
         QTest::addColumn<StoredReading>("stored");
-        QTest::newRow("rate") << "0,9230" << false
+        QTest::newRow("rate") << "0,9230" << ReadingSource::IEX
                               << StoredReading{5, ReadingSource::IEX, 0.923, {}};
         QTest::newRow("no connection")
-            << "-1" << true << StoredReading{5, ReadingSource::D2E, {}, -1};
+            << "-1" << ReadingSource::D2E << StoredReading{5, ReadingSource::D2E, {}, -1};
         QTest::newRow("no usable page")
-            << "-2" << false << StoredReading{5, ReadingSource::IEX, {}, -2};
+            << "-2" << ReadingSource::IEX << StoredReading{5, ReadingSource::IEX, {}, -2};
         QTest::newRow("empty text is a gap")
-            << "" << true << StoredReading{5, ReadingSource::D2E, {}, {}};
+            << "" << ReadingSource::D2E << StoredReading{5, ReadingSource::D2E, {}, {}};
         QTest::newRow("zero is a gap")
-            << "0,0000" << false << StoredReading{5, ReadingSource::IEX, {}, {}};
+            << "0,0000" << ReadingSource::IEX << StoredReading{5, ReadingSource::IEX, {}, {}};
     }
     void readingAsKept() {
         QFETCH(QString, rateText);
-        QFETCH(bool, fromD2E);
+        QFETCH(ReadingSource, source);
         QFETCH(StoredReading, stored);
         RateReading reading;
         reading.RateText = rateText;
-        QCOMPARE(StoredReadingOf(reading, fromD2E, 5), stored);
+        QCOMPARE(StoredReadingOf(reading, source, 5), stored);
     }
 
     void slices_data() {

@@ -1,10 +1,11 @@
 #include "app/mainform.h"
 #include "app/messageform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "info/aboutbox.h"
 #include "recordingshell.h"
 #include "settings/programidentity.h"
 #include "settings/settingsstore.h"
+#include "testkit/windowfixture.h"
 #include "update/versionsform.h"
 
 #include <QAction>
@@ -304,7 +305,8 @@ void TestAboutBox::acceptedLinkShowsNothing() {
 }
 
 void TestAboutBox::menuOpensTheBoxModally() {
-    Windows windows(SettingsStore::AtPath(IniPath));
+    const WindowFixture fixture(IniPath);
+    WindowSet& windows = *fixture.Set;
     TAboutBox& box = *windows.AboutBox;
     box.Desktop = &Recorder;
     box.Language = QStringLiteral("ENU");

@@ -1,6 +1,7 @@
 #include "info/abouttexts.h"
 #include "info/feedbacklinks.h"
 #include "info/shell.h"
+#include "testkit/testhome.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,13 +23,6 @@ private:
 };
 
 namespace {
-
-void WriteFile(const QString& path, const QByteArray& content) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
 
 QByteArray ReadFile(const QString& path) {
     QFile file(path);

@@ -1,23 +1,13 @@
 #include "info/feedbackmail.h"
 #include "info/schemehandler.h"
 #include "recordingshell.h"
+#include "testkit/testhome.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-void WriteFile(const QString& path, const QByteArray& content) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-} // namespace
 
 // The mail handler is read through the real xdg-mime, from data and config folders that each
 // test fills.

@@ -1,5 +1,5 @@
 #include "platform/desktopnotifier.h"
-#include "privatebus.h"
+#include "testkit/privatebus.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

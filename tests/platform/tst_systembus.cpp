@@ -1,5 +1,5 @@
 #include "platform/systembus.h"
-#include "privatebus.h"
+#include "testkit/privatebus.h"
 
 #include <QSignalSpy>
 #include <QTest>

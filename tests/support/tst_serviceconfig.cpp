@@ -1,4 +1,5 @@
 #include "support/serviceconfig.h"
+#include "testkit/testhome.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,17 +19,6 @@ private slots:
     void loadServiceConfig();
     void systemServiceConfig();
 };
-
-namespace {
-
-void WriteFile(const QString& path, const QByteArray& content) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-} // namespace
 
 void TestServiceConfig::serviceBaseUrl_data() {
     QTest::addColumn<QString>("value");

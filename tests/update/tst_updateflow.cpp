@@ -1,8 +1,9 @@
 #include "app/mainform.h"
-#include "app/windows.h"
+#include "app/windowset.h"
 #include "server/publisherserver.h"
 #include "settings/optionsform.h"
-#include "settings/settingsstore.h"
+#include "testkit/testhome.h"
+#include "testkit/windowfixture.h"
 #include "update/versionsform.h"
 #include "widgets/clrbtn.h"
 
@@ -12,7 +13,6 @@
 #include <QProgressBar>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -27,35 +27,32 @@ private slots:
 };
 
 void TestUpdateFlow::checkDownloadInstallAndEnd() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString publisherFolder = dir.filePath("publisher");
-    QVERIFY(QDir().mkpath(publisherFolder) && QDir().mkpath(dir.filePath("program")) &&
-            QDir().mkpath(dir.filePath("downloads")));
+    TestHome home;
+    QVERIFY(home.IsValid());
+    const QString publisherFolder = home.FilePath("publisher");
+    QVERIFY(QDir().mkpath(publisherFolder) && QDir().mkpath(home.FilePath("program")) &&
+            QDir().mkpath(home.FilePath("downloads")));
     const QDir demo(QStringLiteral(QZRATE_SOURCE_DIR "/server/publisher"));
     for (const QString& name : demo.entryList(QDir::Files))
         QVERIFY(QFile::copy(demo.filePath(name), publisherFolder + '/' + name));
     PublisherServer publisher(publisherFolder);
     QVERIFY(publisher.Listen());
 
-    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-    qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
-    qputenv("QZRATE_IEX_URL", "http://127.0.0.1:9/");
-    qputenv("QZRATE_D2E_URL", "http://127.0.0.1:9/");
-    qputenv("QZRATE_PUBLISHER_URL", publisher.Url().toString().toUtf8());
+    home.Set("QZRATE_PUBLISHER_URL", publisher.Url().toString().toUtf8());
 
-    const QString scheduler = dir.filePath("program/qzRate_Sched");
+    const QString scheduler = home.FilePath("program/qzRate_Sched");
     QVERIFY(QFile::copy("/bin/sleep", scheduler));
     QProcess schedulerRun;
     schedulerRun.start(scheduler, {"60"});
     QVERIFY(schedulerRun.waitForStarted());
 
-    const QString iniPath = dir.filePath("store.ini");
-    auto windows = std::make_unique<Windows>(SettingsStore::AtPath(iniPath));
+    const QString iniPath = home.FilePath("store.ini");
+    auto fixture = std::make_unique<WindowFixture>(iniPath);
+    WindowSet* windows = fixture->Set.get();
     TVersionsForm& form = *windows->VersionsForm;
     form.Dutch = false;
-    form.ProgramFolderPath = dir.filePath("program/");
-    form.DownloadFolderPath = dir.filePath("downloads/");
+    form.ProgramFolderPath = home.FilePath("program/");
+    form.DownloadFolderPath = home.FilePath("downloads/");
     QSignalSpy closed(windows->MainForm.get(), &TMainForm::Closed);
     windows->MainForm->show();
 
@@ -88,13 +85,13 @@ void TestUpdateFlow::checkDownloadInstallAndEnd() {
     QCOMPARE(publisher.Log(), (QStringList{"GET /versions.dat", "GET /qzRate103.run"}));
     QCOMPARE(closed.size(), 1);
     QTRY_COMPARE(schedulerRun.state(), QProcess::NotRunning);
-    QFile args(dir.filePath("downloads/qzRate103.run.args"));
+    QFile args(home.FilePath("downloads/qzRate103.run.args"));
     QTRY_VERIFY(args.size() > 0);
     QVERIFY(args.open(QIODevice::ReadOnly));
     QCOMPARE(args.readAll(), QByteArray("/SP-\n/silent\n/noicons\n"));
 
     // The windows go as at the program's end, storing their settings.
-    windows.reset();
+    fixture.reset();
     const QSettings ini(iniPath, QSettings::IniFormat);
     QVERIFY(ini.contains("Defaults/MainTop"));
     QCOMPARE(ini.value("Defaults/Updates Aan").toString(), QString("1"));

@@ -1,12 +1,19 @@
-#include "app/windows.h"
+#include "app/windowset.h"
 
 #include "app/mainform.h"
 #include "app/messageform.h"
+#include "history/chartopener.h"
+#include "history/historyservice.h"
+#include "history/storedreading.h"
 #include "info/aboutbox.h"
+#include "platform/desktopnotifier.h"
+#include "platform/singleinstance.h"
 #include "settings/optionsform.h"
+#include "sources/ratereading.h"
 #include "update/terminateform.h"
 #include "update/versionsform.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
@@ -48,7 +55,7 @@ private:
 
 } // namespace
 
-Windows::Windows(const SettingsStore& store, Unseen unseen) : Store(store) {
+WindowSet::WindowSet(const SettingsStore& store, Unseen unseen) : Store(store) {
     MainForm = std::make_unique<TMainForm>(store);
     MainForm->FormCreate();
     OptionsForm = std::make_unique<TOptionsForm>(store, *MainForm);
@@ -61,7 +68,7 @@ Windows::Windows(const SettingsStore& store, Unseen unseen) : Store(store) {
         UnseenWatch = std::make_unique<FirstPaintOrTick>(*MainForm, [this] { MakeUnseen(); });
 }
 
-void Windows::MakeUnseen() {
+void WindowSet::MakeUnseen() {
     AboutBox = std::make_unique<TAboutBox>(Store);
     AboutBox->MainForm = MainForm.get();
     MainForm->AboutBox = AboutBox.get();
@@ -88,4 +95,41 @@ void Windows::MakeUnseen() {
     TerminateForm->FormCreate();
 }
 
-Windows::~Windows() = default;
+WindowSet::~WindowSet() = default;
+
+void WindowSet::Attach(DesktopNotifier& notifier) {
+    MainForm->Notifier = &notifier;
+    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, MainForm.get(),
+                     &TMainForm::SilenceAlarm);
+}
+
+void WindowSet::Attach(SystemBus& bus) {
+    MainForm->WatchSystemBus(bus);
+}
+
+void WindowSet::Attach(HistoryService& history, ChartOpener& chart) {
+    TMainForm& main = *MainForm;
+    QObject::connect(&main.Refresh, &RefreshCycle::readingTaken, &history,
+                     [&history, &main](ReadingSource source) {
+                         history.Keep(StoredReadingOf(SharedRateReading(), source,
+                                                      main.Clock().toMSecsSinceEpoch()));
+                     });
+    QObject::connect(main.Koersverloop, &QAction::triggered, &chart, &ChartOpener::OpenChart);
+    chart.Levels = [&main] { return std::pair{main.Trading.BuyLevel, main.Trading.SellLevel}; };
+    QObject::connect(&history, &HistoryService::ReferenceHeld, &main.Refresh,
+                     &RefreshCycle::HoldReference);
+    QObject::connect(&main.Refresh, &RefreshCycle::referenceFetched, &history,
+                     &HistoryService::KeepReference);
+}
+
+void WindowSet::Attach(SingleInstance& instance, ChartOpener& chart) {
+    TMainForm& main = *MainForm;
+    QObject::connect(&instance, &SingleInstance::Activated, &main, [&main] {
+        main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
+        main.show();
+        main.raise();
+        main.activateWindow();
+    });
+    QObject::connect(&instance, &SingleInstance::ChartAsked, &chart, &ChartOpener::OpenChart);
+    QObject::connect(&main, &TMainForm::Closed, &instance, &SingleInstance::Close);
+}
