@@ -2,14 +2,10 @@
 
 #include "app/mainformlogic.h"
 #include "app/marketclock.h"
-#include "app/messageform.h"
 #include "app/ratepresentation.h"
-#include "info/aboutbox.h"
-#include "platform/application.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
 #include "settings/appliedsettings.h"
-#include "settings/optionsform.h"
 #include "settings/programidentity.h"
 #include "sources/ratereading.h"
 #include "support/regional.h"
@@ -21,7 +17,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -246,14 +241,13 @@ void TMainForm::FormShow() {
     if (ShownOnce)
         return;
     ShownOnce = true;
-    OptionsForm->LoadSettings();
+    emit FirstShown();
     resize(WindowWidth, LargeMode ? LargeHeight : NormalHeight);
     if (!SharedAppliedSettings().AlarmOn) {
         ButtonMax->hide();
         ButtonMin->hide();
         ButtonCheck->hide();
     }
-    OptionsForm->GeluidCheck->setEnabled(false);
 
     MarketClosed = IsMarketClosedNow();
     const ServiceConfig& services = Refresh.Services();
@@ -356,11 +350,11 @@ void TMainForm::ReadingFinished(const QString& prefix) {
     LineUpRateLabels();
     const RateReading& reading = SharedRateReading();
     if (reading.RateText == NoConnectionCode) {
-        ShowMessage(QStringLiteral("Geen verbinding"));
+        emit MessageAsked(QStringLiteral("Geen verbinding"));
         return;
     }
     if (reading.RateText == NoUsablePageCode) {
-        ShowMessage(QStringLiteral("Geen gegevens ontvangen"));
+        emit MessageAsked(QStringLiteral("Geen gegevens ontvangen"));
         return;
     }
     SetLineToolTip(QString());
@@ -397,13 +391,6 @@ void TMainForm::SetLineToolTip(const QString& text) {
         label->setToolTip(text);
 }
 
-void TMainForm::ShowMessage(const QString& line) {
-    if (MessageForm) {
-        const QRect place = FrameOnScreen(*this);
-        MessageForm->ShowTimed(place.top(), place.left(), height(), width(), line, QString(), 5000);
-    }
-}
-
 void TMainForm::ColourRateLabels() {
     const std::optional<RateLabelColours> colours =
         RateLineColours(SharedRateReading(), SharedAppliedSettings().AlarmOn);
@@ -434,8 +421,7 @@ void TMainForm::ShowLargeSize() {
 
 void TMainForm::ArrangePanels(bool large) {
     LargeMode = large;
-    if (OptionsForm)
-        OptionsForm->CheckSizeMode(large);
+    emit SizeChanged(large);
     resize(WindowWidth, large ? LargeHeight : NormalHeight);
     // The parameters stand above the advice in large mode only.
     PanelMain->setVisible(large);
@@ -488,20 +474,12 @@ void TMainForm::FormaatClick() {
 }
 
 void TMainForm::InstellingenClick() {
-    // Above this window even when it stays on top in large mode.
-    OptionsForm->winId();
-    OptionsForm->windowHandle()->setTransientParent(windowHandle());
-    OptionsForm->exec();
+    emit SettingsAsked();
 }
 
 void TMainForm::AfsluitenClick() {
-    // A save that fails is reported while the window is still open: once it has closed the
-    // program is ending and an error box would vanish at once. The program ends either way.
-    try {
-        OptionsForm->SaveSettings();
-    } catch (const std::exception& error) {
-        Application::ShowException(QString::fromLocal8Bit(error.what()));
-    }
+    // While the window is still open: a save that fails is reported before the program ends.
+    emit QuitAsked();
     close();
 }
 
@@ -510,9 +488,9 @@ void TMainForm::ButtonInfoClick() {
 }
 
 void TMainForm::OverqzRateClick() {
-    if (AboutBox)
-        AboutBox->exec();
+    emit AboutAsked();
 }
+
 void TMainForm::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted()) {

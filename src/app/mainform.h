@@ -29,12 +29,10 @@ class QMenu;
 class QToolButton;
 class DesktopNotifier;
 class SystemBus;
-class TAboutBox;
-class TMessageForm;
-class TOptionsForm;
 
 // The borderless main window: trading parameters (large mode only), advice and the rate line.
-// The whole surface drags the window; a right click anywhere opens the popup menu.
+// The whole surface drags the window; a right click anywhere opens the popup menu. It knows no
+// other window: what it asks of them goes out as signals, which the window set connects.
 class TMainForm : public QWidget, public MainWindowControls {
     Q_OBJECT
 
@@ -117,12 +115,6 @@ public:
     // Plays a sweep without waiting for it; tests record the sweeps instead.
     std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
-    // Set by the window set before the dialog's creation applies the settings.
-    QPointer<TOptionsForm> OptionsForm;
-    // Set by the window set once the message window exists.
-    QPointer<TMessageForm> MessageForm;
-    // Set by the window set once the information box exists.
-    QPointer<TAboutBox> AboutBox;
     // Where the alarm's changes of state go besides the window; none in most tests.
     QPointer<DesktopNotifier> Notifier;
 
@@ -202,6 +194,20 @@ public:
     QAction* OverqzRate;
 
 signals:
+    // At the first showing, before the window takes its size: the settings are read again.
+    void FirstShown();
+    // A size's layout was applied, also when the window had that size already.
+    void SizeChanged(bool large);
+    // The advice at a new rate; its limits show in the settings dialog too.
+    void AdviceChanged(const AdviceTexts& texts);
+    // A failed reading's message, to show over the window.
+    void MessageAsked(const QString& line);
+    // "Instellingen...": the settings dialog, modal and above this window.
+    void SettingsAsked();
+    // "Afsluiten": the settings are stored before the window closes.
+    void QuitAsked();
+    // "Over qzRate...": the information box, modal.
+    void AboutAsked();
     // The window was closed: the program ends.
     void Closed();
 
@@ -226,7 +232,6 @@ private:
     void SetLineToolTip(const QString& text);
     void RestoreCursor();
     void LineUpRateLabels();
-    void ShowMessage(const QString& line);
     std::array<QLineEdit*, 8> ParameterEdits() const;
     // Starts or stops a timer only when its state changes, so a running count goes on.
     static void SetTimerRunning(QTimer& timer, bool running);

@@ -36,6 +36,7 @@ private slots:
     void loadSettings_data();
     void loadSettings();
     void minutesSurviveTheFirstShowing();
+    void firstShowingReloadsWithoutApplying();
     void emptyStoreCentresTheDialog();
     void negativePositionBecomesTen_data();
     void negativePositionBecomesTen();
@@ -172,6 +173,16 @@ void TestOptionsForm::minutesSurviveTheFirstShowing() {
     QCOMPARE(Options->SecondsEdit->value(), 120);
     Window.reset();
     QCOMPARE(Store().ReadString("Aantal seconden", QString()), QStringLiteral("120"));
+}
+
+void TestOptionsForm::firstShowingReloadsWithoutApplying() {
+    CreateWindows();
+    // Stored after the dialog's creation: the first showing reads it, yet applies nothing.
+    Store().WriteBool("Geluid Aan", false);
+    Main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Main));
+    QVERIFY(!Options->GeluidCheck->isChecked());
+    QVERIFY(SharedAppliedSettings().SoundOn);
 }
 
 void TestOptionsForm::emptyStoreCentresTheDialog() {
