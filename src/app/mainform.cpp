@@ -1,7 +1,6 @@
 #include "app/mainform.h"
 
 #include "app/mainformlogic.h"
-#include "app/marketclock.h"
 #include "app/ratepresentation.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
@@ -69,10 +68,9 @@ QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect)
 } // namespace
 
 TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
-    : QWidget(parent), Clock(&QDateTime::currentDateTime), ScreenGeometry(ScreenGeometryAt),
-      Refresh(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings(),
-              [this] { return Clock(); }),
-      Store(store), DeltaImage(383, 24, QImage::Format_RGB32) {
+    : QWidget(parent), ScreenGeometry(ScreenGeometryAt),
+      Scheduler(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings()), Store(store),
+      DeltaImage(383, 24, QImage::Format_RGB32) {
     // The system's light 3D colour, which the palette keeps as Midlight (on Windows the same
     // system colour), a little darker than the button face of the rate labels.
     QPalette colours = palette();
@@ -88,24 +86,18 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
     CreateMenus();
     RouteMouseEvents();
 
-    DownloadTimer.setInterval(100);
-    DownloadTimer.start();
     UpdateTimer.setInterval(60000);
     UpdateTimer.setSingleShot(true);
     MinTimer.setInterval(300);
     MaxTimer.setInterval(300);
-    TimerStart.setInterval(1000);
-    TimerStart.setSingleShot(true);
-    TimerStart.start();
 
-    connect(&TimerStart, &QTimer::timeout, this, &TMainForm::TimerStartTimer);
-    connect(&DownloadTimer, &QTimer::timeout, this, &TMainForm::DownloadTimerTimer);
     connect(&MaxTimer, &QTimer::timeout, this, &TMainForm::MaxTimerTimer);
     connect(&MinTimer, &QTimer::timeout, this, &TMainForm::MinTimerTimer);
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
-    connect(&Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
-    connect(&Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
-    connect(&Refresh, &RefreshCycle::idle, this, &TMainForm::RestoreCursor);
+    connect(&Scheduler.Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
+    connect(&Scheduler.Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
+    connect(&Scheduler, &ReadingScheduler::Ticked, this, &TMainForm::ShowTick);
+    connect(&Scheduler, &ReadingScheduler::Idle, this, &TMainForm::RestoreCursor);
 }
 
 TMainForm::~TMainForm() {
@@ -210,7 +202,7 @@ void TMainForm::FormCreate() {
     move(std::clamp(Store.ReadInteger(QStringLiteral("MainLeft"), 400), -FarOff, FarOff),
          std::clamp(Store.ReadInteger(QStringLiteral("MainTop"), 100), -FarOff, FarOff));
     ShownOnce = false;
-    StartPending = true;
+    Scheduler.StartPending = true;
     setWindowFlag(Qt::FramelessWindowHint);
     Label1->setText(QStringLiteral("USD: "));
     MaxTimer.stop();
@@ -249,9 +241,9 @@ void TMainForm::FormShow() {
         ButtonCheck->hide();
     }
 
-    MarketClosed = IsMarketClosedNow();
-    const ServiceConfig& services = Refresh.Services();
-    LabelWait->setText(WaitText((MarketClosed ? services.d2e : services.iex).host()));
+    Scheduler.ChooseSource();
+    const ServiceConfig& services = Scheduler.Refresh.Services();
+    LabelWait->setText(WaitText((Scheduler.MarketClosed ? services.d2e : services.iex).host()));
     LabelWait->adjustSize();
     LabelWait->move((width() - LabelWait->width()) / 2, 20);
 
@@ -279,12 +271,12 @@ void TMainForm::ArrangeWindow() {
         button->show();
     CheckAlarm(SharedRateReading().CurrentRate);
 
-    MarketClosed = IsMarketClosedNow();
+    Scheduler.ChooseSource();
     if (LargeMode)
         ShowLargeSize();
     else
         ShowNormalSize();
-    if (!StartPending)
+    if (!Scheduler.StartPending)
         RefreshRate();
     // Kept on the screen the window stands on, so a second monitor keeps its window.
     move(KeepOnScreen(pos(), size(), ScreenGeometry(pos())));
@@ -307,25 +299,14 @@ void TMainForm::LineUpRateLabels() {
 }
 
 void TMainForm::RefreshRate() {
-    Refresh.RefreshRate([this] { return MarketClosed; });
+    Scheduler.RefreshRate();
 }
 
-void TMainForm::TimerStartTimer() {
-    StartPending = false;
-    TimerStart.stop();
-    RefreshRate();
-}
-
-void TMainForm::DownloadTimerTimer() {
+void TMainForm::ShowTick() {
     if (!WaitCursorShown) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         WaitCursorShown = true;
     }
-    MarketClosed = IsMarketClosedNow();
-    if (!StartPending)
-        RefreshRate();
-    if (!Refresh.Reading())
-        RestoreCursor();
     // Large mode keeps the window above the others; normal mode lets them cover it.
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != LargeMode) {
         const bool shown = isVisible();
@@ -433,28 +414,12 @@ void TMainForm::ArrangePanels(bool large) {
     Formaat->setText(large ? QStringLiteral("Klein formaat") : QStringLiteral("Groot formaat"));
 }
 
-void TMainForm::SetTimerRunning(QTimer& timer, bool running) {
-    if (running != timer.isActive()) {
-        if (running)
-            timer.start();
-        else
-            timer.stop();
-    }
-}
-
 void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
-    // setInterval restarts a running timer even for the same value.
-    if (DownloadTimer.interval() != intervalMs)
-        DownloadTimer.setInterval(intervalMs);
-    SetTimerRunning(DownloadTimer, enabled);
+    Scheduler.SetDownloadTimer(intervalMs, enabled);
 }
 
 void TMainForm::SetUpdateTimerEnabled(bool enabled) {
     SetTimerRunning(UpdateTimer, enabled);
-}
-
-bool TMainForm::IsMarketClosedNow() const {
-    return IsMarketClosedAt(Clock());
 }
 
 void TMainForm::FormaatClick() {

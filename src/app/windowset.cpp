@@ -10,6 +10,7 @@
 #include "platform/desktopnotifier.h"
 #include "platform/screens.h"
 #include "platform/singleinstance.h"
+#include "platform/systembus.h"
 #include "settings/optionsform.h"
 #include "sources/ratereading.h"
 #include "update/terminateform.h"
@@ -140,21 +141,23 @@ void WindowSet::Attach(DesktopNotifier& notifier) {
 }
 
 void WindowSet::Attach(SystemBus& bus) {
-    MainForm->WatchSystemBus(bus);
+    ReadingScheduler& scheduler = MainForm->Scheduler;
+    QObject::connect(&bus, &SystemBus::Woke, &scheduler, &ReadingScheduler::Woke);
+    QObject::connect(&bus, &SystemBus::NetworkState, &scheduler, &ReadingScheduler::NetworkState);
 }
 
 void WindowSet::Attach(HistoryService& history, ChartOpener& chart) {
     TMainForm& main = *MainForm;
-    QObject::connect(&main.Refresh, &RefreshCycle::readingTaken, &history,
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::readingTaken, &history,
                      [&history, &main](ReadingSource source) {
                          history.Keep(StoredReadingOf(SharedRateReading(), source,
-                                                      main.Clock().toMSecsSinceEpoch()));
+                                                      main.Scheduler.Clock().toMSecsSinceEpoch()));
                      });
     QObject::connect(main.Koersverloop, &QAction::triggered, &chart, &ChartOpener::OpenChart);
     chart.Levels = [&main] { return std::pair{main.Trading.BuyLevel, main.Trading.SellLevel}; };
-    QObject::connect(&history, &HistoryService::ReferenceHeld, &main.Refresh,
+    QObject::connect(&history, &HistoryService::ReferenceHeld, &main.Scheduler.Refresh,
                      &RefreshCycle::HoldReference);
-    QObject::connect(&main.Refresh, &RefreshCycle::referenceFetched, &history,
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::referenceFetched, &history,
                      &HistoryService::KeepReference);
 }
 

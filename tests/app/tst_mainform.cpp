@@ -115,12 +115,12 @@ void TestMainForm::firstStartWithEmptyStore() {
     QCOMPARE(Main->Label2->text(), QStringLiteral("*******"));
     QCOMPARE(Main->Label3->text(), QStringLiteral(" @ *****"));
     // The settings dialog has applied the defaults before anything ticked.
-    QCOMPARE(Main->DownloadTimer.interval(), 30000);
-    QVERIFY(Main->DownloadTimer.isActive());
+    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 30000);
+    QVERIFY(Main->Scheduler.DownloadTimer.isActive());
     QVERIFY(Main->UpdateTimer.isActive());
-    QVERIFY(Main->TimerStart.isActive());
+    QVERIFY(Main->Scheduler.TimerStart.isActive());
     QVERIFY(Main->MaxTimer.isActive() && Main->MinTimer.isActive());
-    QVERIFY(Main->StartPending);
+    QVERIFY(Main->Scheduler.StartPending);
 
     ShowMainForm();
     QCOMPARE(Main->pos(), QPoint(400, 100));
@@ -213,7 +213,7 @@ void TestMainForm::waitLabelNamesTheChosenSource() {
     QFETCH(int, x);
     CreateWindows(now);
     ShowMainForm();
-    QCOMPARE(Main->MarketClosed, closed);
+    QCOMPARE(Main->Scheduler.MarketClosed, closed);
     QCOMPARE(Main->LabelWait->text(), WaitText(host));
     QCOMPARE(Main->LabelWait->y(), 20);
     QCOMPARE(Main->LabelWait->x(), x);
@@ -363,12 +363,12 @@ void TestMainForm::secondShowingChangesNothing() {
     Main->LabelWait->setText(QStringLiteral("x"));
     Window->Set->OptionsForm->GeluidCheck->setEnabled(true);
     Window->Set->OptionsForm->DownloadCheck->setChecked(false);
-    Main->Clock = [] { return ClosedTime; };
+    Main->Scheduler.Clock = [] { return ClosedTime; };
 
     ShowMainForm();
     QCOMPARE(Main->pos(), QPoint(-100, 2000));
     QCOMPARE(Main->LabelWait->text(), QStringLiteral("x"));
-    QVERIFY(!Main->MarketClosed);
+    QVERIFY(!Main->Scheduler.MarketClosed);
     QVERIFY(Window->Set->OptionsForm->GeluidCheck->isEnabled());
     QVERIFY(!Window->Set->OptionsForm->DownloadCheck->isChecked());
 }
