@@ -100,7 +100,7 @@ int Run(int argc, char** argv) {
 
     FirstPaintWatcher firstPaint(sinceStart, [&] {
         history.Start();
-        history.Backfill(mainForm.Refresh.Services().reference);
+        history.Backfill(mainForm.Scheduler.Refresh.Services().reference);
         systemBus.Connect();
         if (command.Chart)
             chart.OpenChart();

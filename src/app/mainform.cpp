@@ -1,15 +1,10 @@
 #include "app/mainform.h"
 
 #include "app/mainformlogic.h"
-#include "app/marketclock.h"
-#include "app/messageform.h"
 #include "app/ratepresentation.h"
-#include "info/aboutbox.h"
-#include "platform/application.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
 #include "settings/appliedsettings.h"
-#include "settings/optionsform.h"
 #include "settings/programidentity.h"
 #include "sources/ratereading.h"
 #include "support/regional.h"
@@ -21,7 +16,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -74,10 +68,9 @@ QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect)
 } // namespace
 
 TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
-    : QWidget(parent), Clock(&QDateTime::currentDateTime), ScreenGeometry(ScreenGeometryAt),
-      Refresh(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings(),
-              [this] { return Clock(); }),
-      Store(store), DeltaImage(383, 24, QImage::Format_RGB32) {
+    : QWidget(parent), ScreenGeometry(ScreenGeometryAt),
+      Scheduler(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings()), Store(store),
+      DeltaImage(383, 24, QImage::Format_RGB32) {
     // The system's light 3D colour, which the palette keeps as Midlight (on Windows the same
     // system colour), a little darker than the button face of the rate labels.
     QPalette colours = palette();
@@ -93,24 +86,18 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
     CreateMenus();
     RouteMouseEvents();
 
-    DownloadTimer.setInterval(100);
-    DownloadTimer.start();
     UpdateTimer.setInterval(60000);
     UpdateTimer.setSingleShot(true);
     MinTimer.setInterval(300);
     MaxTimer.setInterval(300);
-    TimerStart.setInterval(1000);
-    TimerStart.setSingleShot(true);
-    TimerStart.start();
 
-    connect(&TimerStart, &QTimer::timeout, this, &TMainForm::TimerStartTimer);
-    connect(&DownloadTimer, &QTimer::timeout, this, &TMainForm::DownloadTimerTimer);
     connect(&MaxTimer, &QTimer::timeout, this, &TMainForm::MaxTimerTimer);
     connect(&MinTimer, &QTimer::timeout, this, &TMainForm::MinTimerTimer);
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
-    connect(&Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
-    connect(&Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
-    connect(&Refresh, &RefreshCycle::idle, this, &TMainForm::RestoreCursor);
+    connect(&Scheduler.Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
+    connect(&Scheduler.Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
+    connect(&Scheduler, &ReadingScheduler::Ticked, this, &TMainForm::ShowTick);
+    connect(&Scheduler, &ReadingScheduler::Idle, this, &TMainForm::RestoreCursor);
 }
 
 TMainForm::~TMainForm() {
@@ -215,7 +202,7 @@ void TMainForm::FormCreate() {
     move(std::clamp(Store.ReadInteger(QStringLiteral("MainLeft"), 400), -FarOff, FarOff),
          std::clamp(Store.ReadInteger(QStringLiteral("MainTop"), 100), -FarOff, FarOff));
     ShownOnce = false;
-    StartPending = true;
+    Scheduler.StartPending = true;
     setWindowFlag(Qt::FramelessWindowHint);
     Label1->setText(QStringLiteral("USD: "));
     MaxTimer.stop();
@@ -246,18 +233,17 @@ void TMainForm::FormShow() {
     if (ShownOnce)
         return;
     ShownOnce = true;
-    OptionsForm->LoadSettings();
+    emit FirstShown();
     resize(WindowWidth, LargeMode ? LargeHeight : NormalHeight);
     if (!SharedAppliedSettings().AlarmOn) {
         ButtonMax->hide();
         ButtonMin->hide();
         ButtonCheck->hide();
     }
-    OptionsForm->GeluidCheck->setEnabled(false);
 
-    MarketClosed = IsMarketClosedNow();
-    const ServiceConfig& services = Refresh.Services();
-    LabelWait->setText(WaitText((MarketClosed ? services.d2e : services.iex).host()));
+    Scheduler.ChooseSource();
+    const ServiceConfig& services = Scheduler.Refresh.Services();
+    LabelWait->setText(WaitText((Scheduler.MarketClosed ? services.d2e : services.iex).host()));
     LabelWait->adjustSize();
     LabelWait->move((width() - LabelWait->width()) / 2, 20);
 
@@ -285,12 +271,12 @@ void TMainForm::ArrangeWindow() {
         button->show();
     CheckAlarm(SharedRateReading().CurrentRate);
 
-    MarketClosed = IsMarketClosedNow();
+    Scheduler.ChooseSource();
     if (LargeMode)
         ShowLargeSize();
     else
         ShowNormalSize();
-    if (!StartPending)
+    if (!Scheduler.StartPending)
         RefreshRate();
     // Kept on the screen the window stands on, so a second monitor keeps its window.
     move(KeepOnScreen(pos(), size(), ScreenGeometry(pos())));
@@ -313,25 +299,14 @@ void TMainForm::LineUpRateLabels() {
 }
 
 void TMainForm::RefreshRate() {
-    Refresh.RefreshRate([this] { return MarketClosed; });
+    Scheduler.RefreshRate();
 }
 
-void TMainForm::TimerStartTimer() {
-    StartPending = false;
-    TimerStart.stop();
-    RefreshRate();
-}
-
-void TMainForm::DownloadTimerTimer() {
+void TMainForm::ShowTick() {
     if (!WaitCursorShown) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         WaitCursorShown = true;
     }
-    MarketClosed = IsMarketClosedNow();
-    if (!StartPending)
-        RefreshRate();
-    if (!Refresh.Reading())
-        RestoreCursor();
     // Large mode keeps the window above the others; normal mode lets them cover it.
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != LargeMode) {
         const bool shown = isVisible();
@@ -356,11 +331,11 @@ void TMainForm::ReadingFinished(const QString& prefix) {
     LineUpRateLabels();
     const RateReading& reading = SharedRateReading();
     if (reading.RateText == NoConnectionCode) {
-        ShowMessage(QStringLiteral("Geen verbinding"));
+        emit MessageAsked(QStringLiteral("Geen verbinding"));
         return;
     }
     if (reading.RateText == NoUsablePageCode) {
-        ShowMessage(QStringLiteral("Geen gegevens ontvangen"));
+        emit MessageAsked(QStringLiteral("Geen gegevens ontvangen"));
         return;
     }
     SetLineToolTip(QString());
@@ -397,13 +372,6 @@ void TMainForm::SetLineToolTip(const QString& text) {
         label->setToolTip(text);
 }
 
-void TMainForm::ShowMessage(const QString& line) {
-    if (MessageForm) {
-        const QRect place = FrameOnScreen(*this);
-        MessageForm->ShowTimed(place.top(), place.left(), height(), width(), line, QString(), 5000);
-    }
-}
-
 void TMainForm::ColourRateLabels() {
     const std::optional<RateLabelColours> colours =
         RateLineColours(SharedRateReading(), SharedAppliedSettings().AlarmOn);
@@ -434,8 +402,7 @@ void TMainForm::ShowLargeSize() {
 
 void TMainForm::ArrangePanels(bool large) {
     LargeMode = large;
-    if (OptionsForm)
-        OptionsForm->CheckSizeMode(large);
+    emit SizeChanged(large);
     resize(WindowWidth, large ? LargeHeight : NormalHeight);
     // The parameters stand above the advice in large mode only.
     PanelMain->setVisible(large);
@@ -447,28 +414,12 @@ void TMainForm::ArrangePanels(bool large) {
     Formaat->setText(large ? QStringLiteral("Klein formaat") : QStringLiteral("Groot formaat"));
 }
 
-void TMainForm::SetTimerRunning(QTimer& timer, bool running) {
-    if (running != timer.isActive()) {
-        if (running)
-            timer.start();
-        else
-            timer.stop();
-    }
-}
-
 void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
-    // setInterval restarts a running timer even for the same value.
-    if (DownloadTimer.interval() != intervalMs)
-        DownloadTimer.setInterval(intervalMs);
-    SetTimerRunning(DownloadTimer, enabled);
+    Scheduler.SetDownloadTimer(intervalMs, enabled);
 }
 
 void TMainForm::SetUpdateTimerEnabled(bool enabled) {
     SetTimerRunning(UpdateTimer, enabled);
-}
-
-bool TMainForm::IsMarketClosedNow() const {
-    return IsMarketClosedAt(Clock());
 }
 
 void TMainForm::FormaatClick() {
@@ -488,20 +439,12 @@ void TMainForm::FormaatClick() {
 }
 
 void TMainForm::InstellingenClick() {
-    // Above this window even when it stays on top in large mode.
-    OptionsForm->winId();
-    OptionsForm->windowHandle()->setTransientParent(windowHandle());
-    OptionsForm->exec();
+    emit SettingsAsked();
 }
 
 void TMainForm::AfsluitenClick() {
-    // A save that fails is reported while the window is still open: once it has closed the
-    // program is ending and an error box would vanish at once. The program ends either way.
-    try {
-        OptionsForm->SaveSettings();
-    } catch (const std::exception& error) {
-        Application::ShowException(QString::fromLocal8Bit(error.what()));
-    }
+    // While the window is still open: a save that fails is reported before the program ends.
+    emit QuitAsked();
     close();
 }
 
@@ -510,9 +453,9 @@ void TMainForm::ButtonInfoClick() {
 }
 
 void TMainForm::OverqzRateClick() {
-    if (AboutBox)
-        AboutBox->exec();
+    emit AboutAsked();
 }
+
 void TMainForm::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted()) {

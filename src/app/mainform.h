@@ -6,13 +6,10 @@
 #include "alarm/alarmsilence.h"
 #include "alarm/alarmsound.h"
 #include "app/deltahistory.h"
-#include "app/promptreadings.h"
-#include "app/refreshcycle.h"
+#include "app/readingscheduler.h"
 #include "settings/mainwindowcontrols.h"
 #include "settings/settingsstore.h"
 
-#include <QDateTime>
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -28,13 +25,10 @@ class QLineEdit;
 class QMenu;
 class QToolButton;
 class DesktopNotifier;
-class SystemBus;
-class TAboutBox;
-class TMessageForm;
-class TOptionsForm;
 
 // The borderless main window: trading parameters (large mode only), advice and the rate line.
-// The whole surface drags the window; a right click anywhere opens the popup menu.
+// The whole surface drags the window; a right click anywhere opens the popup menu. It knows no
+// other window: what it asks of them goes out as signals, which the window set connects.
 class TMainForm : public QWidget, public MainWindowControls {
     Q_OBJECT
 
@@ -58,17 +52,8 @@ public:
     void SetAlarmDisplay(bool on) override;
     void CheckAlarmAtCurrentRate() override;
 
-    // Reads the rate from the source MarketClosed chooses, without blocking the window; a
-    // request while a reading runs is merged into one reading after it.
+    // The scheduler's reading, as the menu's "Download USD" asks for it.
     void RefreshRate();
-    // Reads at once when the machine wakes and when the network comes back after a reading
-    // found no connection, as the bus reports them.
-    void WatchSystemBus(const SystemBus& bus);
-    void Woke();
-    void NetworkState(uint state, bool changed);
-    void WakeWaitTimer();
-    void TimerStartTimer();
-    void DownloadTimerTimer();
     // Colours the prefix by the day's change and the rate by the last step.
     void ColourRateLabels();
     void DrawDeltaImage(double rate);
@@ -105,39 +90,24 @@ public:
     void FormMouseMove(int X, int Y);
     void FormMouseUp();
 
-    // The local date and time, for the source choice.
-    bool IsMarketClosedNow() const;
-
-    // Seams: the local clock and the screen under a point, the window's top-left corner (the
-    // primary screen when none is there).
-    std::function<QDateTime()> Clock;
+    // Seam: the screen under a point, the window's top-left corner (the primary screen when
+    // none is there).
     std::function<QRect(const QPoint&)> ScreenGeometry;
-    // A monotonic clock in ms, for the readings on the system bus's signals.
-    std::function<qint64()> Uptime = [] { return QDeadlineTimer::current().deadline(); };
     // Plays a sweep without waiting for it; tests record the sweeps instead.
     std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
-    // Set by the window set before the dialog's creation applies the settings.
-    QPointer<TOptionsForm> OptionsForm;
-    // Set by the window set once the message window exists.
-    QPointer<TMessageForm> MessageForm;
-    // Set by the window set once the information box exists.
-    QPointer<TAboutBox> AboutBox;
     // Where the alarm's changes of state go besides the window; none in most tests.
     QPointer<DesktopNotifier> Notifier;
 
     bool ShownOnce = false;
-    // No refresh may run until the start timer has fired.
-    bool StartPending = true;
     bool LargeMode = false;
     bool Dragging = false;
     int DragStartX = 0;
     int DragStartY = 0;
-    // Source choice: true reads the D2E page, false the IEX page.
-    bool MarketClosed = false;
     // The change marks' rate ring with its index and reset flag.
     DeltaHistory Marks;
-    RefreshCycle Refresh;
+    // The reading timers, the source choice and the readings at once.
+    ReadingScheduler Scheduler;
     TradingParameters Trading;
     AlarmSound Sound;
     AlarmNotices Notices;
@@ -181,13 +151,9 @@ public:
     QLabel* Label2;
     QLabel* Label3;
 
-    QTimer DownloadTimer;
     QTimer UpdateTimer;
     QTimer MinTimer;
     QTimer MaxTimer;
-    QTimer TimerStart;
-    // How long a wake's reading may wait for the network.
-    QTimer WakeWait;
 
     QMenu* PopupMenu;
     QAction* Download;
@@ -202,6 +168,20 @@ public:
     QAction* OverqzRate;
 
 signals:
+    // At the first showing, before the window takes its size: the settings are read again.
+    void FirstShown();
+    // A size's layout was applied, also when the window had that size already.
+    void SizeChanged(bool large);
+    // The advice at a new rate; its limits show in the settings dialog too.
+    void AdviceChanged(const AdviceTexts& texts);
+    // A failed reading's message, to show over the window.
+    void MessageAsked(const QString& line);
+    // "Instellingen...": the settings dialog, modal and above this window.
+    void SettingsAsked();
+    // "Afsluiten": the settings are stored before the window closes.
+    void QuitAsked();
+    // "Over qzRate...": the information box, modal.
+    void AboutAsked();
     // The window was closed: the program ends.
     void Closed();
 
@@ -224,15 +204,12 @@ private:
     void ShowReferenceLine(const QString& prefix, const ReferenceDay& day,
                            const std::optional<ReferenceDay>& previous);
     void SetLineToolTip(const QString& text);
+    // A download tick shows the hourglass until its reading is done; large mode keeps the
+    // window above the others.
+    void ShowTick();
     void RestoreCursor();
     void LineUpRateLabels();
-    void ShowMessage(const QString& line);
     std::array<QLineEdit*, 8> ParameterEdits() const;
-    // Starts or stops a timer only when its state changes, so a running count goes on.
-    static void SetTimerRunning(QTimer& timer, bool running);
-    // Where a download tick would read, and no reading runs.
-    bool PromptReadingFree() const;
-    void ReadPromptly(const char* why);
     // Where the alarm arrows lie in the window, whether one shows or not.
     QRect ArrowSpot() const;
     void ShowSilence();
@@ -245,7 +222,6 @@ private:
     QPoint PressAt;
     QPoint PressInWindow;
     QRect PressSpot;
-    PromptReadings Prompt;
     // Where the window was on the screen when it closed.
     std::optional<QRect> PlaceAtClose;
 };

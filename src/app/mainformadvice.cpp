@@ -7,7 +7,6 @@
 #include "advice/tradingfile.h"
 #include "platform/application.h"
 #include "settings/appliedsettings.h"
-#include "settings/optionsform.h"
 #include "sources/ratereading.h"
 #include "support/texthelpers.h"
 #include "widgets/glyphs.h"
@@ -53,12 +52,11 @@ void TMainForm::ShowAdvice() {
         return;
     for (const auto& [label, text] :
          {std::pair{AdviesLabel, texts->AdviesLabel}, std::pair{KoopLabel, texts->KoopLabel},
-          std::pair{VerkoopLabel, texts->VerkoopLabel},
-          std::pair{OptionsForm->LabelBoven, texts->LabelBoven},
-          std::pair{OptionsForm->LabelOnder, texts->LabelOnder}}) {
+          std::pair{VerkoopLabel, texts->VerkoopLabel}}) {
         label->setText(text);
         label->adjustSize();
     }
+    emit AdviceChanged(*texts);
     QPalette colours = AdviesLabel->palette();
     colours.setColor(QPalette::WindowText, texts->AdviesColour);
     AdviesLabel->setPalette(colours);

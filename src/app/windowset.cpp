@@ -6,8 +6,11 @@
 #include "history/historyservice.h"
 #include "history/storedreading.h"
 #include "info/aboutbox.h"
+#include "platform/application.h"
 #include "platform/desktopnotifier.h"
+#include "platform/screens.h"
 #include "platform/singleinstance.h"
+#include "platform/systembus.h"
 #include "settings/optionsform.h"
 #include "sources/ratereading.h"
 #include "update/terminateform.h"
@@ -17,7 +20,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
+#include <QWindow>
 
+#include <exception>
 #include <functional>
 
 namespace {
@@ -59,8 +64,7 @@ WindowSet::WindowSet(const SettingsStore& store, Unseen unseen) : Store(store) {
     MainForm = std::make_unique<TMainForm>(store);
     MainForm->FormCreate();
     OptionsForm = std::make_unique<TOptionsForm>(store, *MainForm);
-    // Before the dialog applies the settings: the size switches check its radio buttons.
-    MainForm->OptionsForm = OptionsForm.get();
+    WireOptionsForm();
     OptionsForm->FormCreate();
     if (unseen == Unseen::Now)
         MakeUnseen();
@@ -68,10 +72,38 @@ WindowSet::WindowSet(const SettingsStore& store, Unseen unseen) : Store(store) {
         UnseenWatch = std::make_unique<FirstPaintOrTick>(*MainForm, [this] { MakeUnseen(); });
 }
 
+void WindowSet::WireOptionsForm() {
+    TMainForm& main = *MainForm;
+    TOptionsForm& options = *OptionsForm;
+    // Before the dialog applies the settings: the size switches check its radio buttons.
+    QObject::connect(&main, &TMainForm::SizeChanged, &options, &TOptionsForm::CheckSizeMode);
+    QObject::connect(&main, &TMainForm::FirstShown, &options, &TOptionsForm::FirstShowing);
+    QObject::connect(&main, &TMainForm::AdviceChanged, &options,
+                     [&options](const AdviceTexts& texts) {
+                         options.ShowLimits(texts.LabelBoven, texts.LabelOnder);
+                     });
+    QObject::connect(&main, &TMainForm::SettingsAsked, &options, [&main, &options] {
+        // Above the main window even when it stays on top in large mode.
+        options.winId();
+        options.windowHandle()->setTransientParent(main.windowHandle());
+        options.exec();
+    });
+    QObject::connect(&main, &TMainForm::QuitAsked, &options, [&options] {
+        // A save that fails is reported while the main window is still open: once it has
+        // closed the program is ending and an error box would vanish at once. The program
+        // ends either way.
+        try {
+            options.SaveSettings();
+        } catch (const std::exception& error) {
+            Application::ShowException(QString::fromLocal8Bit(error.what()));
+        }
+    });
+}
+
 void WindowSet::MakeUnseen() {
     AboutBox = std::make_unique<TAboutBox>(Store);
     AboutBox->MainForm = MainForm.get();
-    MainForm->AboutBox = AboutBox.get();
+    QObject::connect(MainForm.get(), &TMainForm::AboutAsked, AboutBox.get(), &TAboutBox::exec);
     AboutBox->FormCreate();
     VersionsForm = std::make_unique<TVersionsForm>();
     VersionsForm->FormCreate();
@@ -85,7 +117,12 @@ void WindowSet::MakeUnseen() {
     // Ending the program stops a running check or download at once.
     QObject::connect(MainForm.get(), &TMainForm::Closed, VersionsForm.get(), &TVersionsForm::Abort);
     MessageForm = std::make_unique<TMessageForm>(MainForm->palette().color(QPalette::Window));
-    MainForm->MessageForm = MessageForm.get();
+    QObject::connect(MainForm.get(), &TMainForm::MessageAsked, MessageForm.get(),
+                     [&main = *MainForm, &form = *MessageForm](const QString& line) {
+                         const QRect place = FrameOnScreen(main);
+                         form.ShowTimed(place.top(), place.left(), main.height(), main.width(),
+                                        line, QString(), 5000);
+                     });
     AboutBox->ShowTimed = [form = MessageForm.get()](int top, int left, int height, int width,
                                                      const QString& line1, const QString& line2,
                                                      int intervalMs) {
@@ -104,21 +141,23 @@ void WindowSet::Attach(DesktopNotifier& notifier) {
 }
 
 void WindowSet::Attach(SystemBus& bus) {
-    MainForm->WatchSystemBus(bus);
+    ReadingScheduler& scheduler = MainForm->Scheduler;
+    QObject::connect(&bus, &SystemBus::Woke, &scheduler, &ReadingScheduler::Woke);
+    QObject::connect(&bus, &SystemBus::NetworkState, &scheduler, &ReadingScheduler::NetworkState);
 }
 
 void WindowSet::Attach(HistoryService& history, ChartOpener& chart) {
     TMainForm& main = *MainForm;
-    QObject::connect(&main.Refresh, &RefreshCycle::readingTaken, &history,
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::readingTaken, &history,
                      [&history, &main](ReadingSource source) {
                          history.Keep(StoredReadingOf(SharedRateReading(), source,
-                                                      main.Clock().toMSecsSinceEpoch()));
+                                                      main.Scheduler.Clock().toMSecsSinceEpoch()));
                      });
     QObject::connect(main.Koersverloop, &QAction::triggered, &chart, &ChartOpener::OpenChart);
     chart.Levels = [&main] { return std::pair{main.Trading.BuyLevel, main.Trading.SellLevel}; };
-    QObject::connect(&history, &HistoryService::ReferenceHeld, &main.Refresh,
+    QObject::connect(&history, &HistoryService::ReferenceHeld, &main.Scheduler.Refresh,
                      &RefreshCycle::HoldReference);
-    QObject::connect(&main.Refresh, &RefreshCycle::referenceFetched, &history,
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::referenceFetched, &history,
                      &HistoryService::KeepReference);
 }
 

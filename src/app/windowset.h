@@ -55,6 +55,8 @@ public:
     std::unique_ptr<TTerminateForm> TerminateForm;
 
 private:
+    // The main window's commands and changes that the settings dialog answers.
+    void WireOptionsForm();
     void MakeUnseen();
 
     SettingsStore Store;

@@ -162,6 +162,11 @@ void TOptionsForm::LoadSettings() {
     CheckSizeMode(!Store.ReadBool(QStringLiteral("Normale Modus"), true));
 }
 
+void TOptionsForm::FirstShowing() {
+    LoadSettings();
+    GeluidCheck->setEnabled(false);
+}
+
 void TOptionsForm::ApplySettings() {
     AppliedSettings& applied = SharedAppliedSettings();
     applied.AlarmOn = AlarmCheck->isChecked();
@@ -212,6 +217,13 @@ void TOptionsForm::ApplyAlarm() {
 
 void TOptionsForm::CheckSizeMode(bool large) {
     (large ? RadioGroot : RadioNormal)->setChecked(true);
+}
+
+void TOptionsForm::ShowLimits(const QString& upper, const QString& lower) {
+    for (const auto& [label, text] : {std::pair{LabelBoven, upper}, std::pair{LabelOnder, lower}}) {
+        label->setText(text);
+        label->adjustSize();
+    }
 }
 
 void TOptionsForm::BtnOKClick() {

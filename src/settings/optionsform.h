@@ -29,6 +29,9 @@ public:
     void FormCreate();
     // Store -> controls; a control whose state changes runs its handler as a click would.
     void LoadSettings();
+    // The main window's first showing reads the settings again; the sound box stays disabled
+    // until the alarm is applied again.
+    void FirstShowing();
     // Controls -> the applied settings and the main window.
     void ApplySettings();
     // Position and controls -> store.
@@ -37,6 +40,8 @@ public:
     void ApplyAlarm();
     // The main window's size switches check the matching radio button here.
     void CheckSizeMode(bool large);
+    // The alarm's limits, as the advice at the last rate has them.
+    void ShowLimits(const QString& upper, const QString& lower);
 
     // "Check nu": the manual version check with this dialog's top, left, height and width.
     std::function<void(int, int, int, int)> CheckNow;

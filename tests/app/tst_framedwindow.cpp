@@ -63,9 +63,9 @@ class TestFramedWindow : public QObject {
             Main = Set->MainForm.get();
             Main->PlaySweep = {};
             // Readings come only when the test asks for them.
-            Main->TimerStart.stop();
-            Main->DownloadTimer.stop();
-            Main->StartPending = false;
+            Main->Scheduler.TimerStart.stop();
+            Main->Scheduler.DownloadTimer.stop();
+            Main->Scheduler.StartPending = false;
             Main->show();
             QTRY_VERIFY(Main->windowHandle()->isExposed());
             if (Main->pos() != RealPlace(*Main))

@@ -12,6 +12,7 @@
 #include "testkit/testhome.h"
 #include "testkit/windowfixture.h"
 #include "update/terminateform.h"
+#include "widgets/clrbtn.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include <memory>
 
@@ -52,6 +54,7 @@ private slots:
     void middleButtonDoesNotDrag();
     void rightClickOpensMenuUpAndLeft();
     void infoButtonOpensInfoMenu();
+    void settingsOpenModallyAboveTheWindow();
     void secondShowingChangesNothing();
     void closingStoresSettingsAndPosition();
     void closingEndsEvenWhenTheStoreFails();
@@ -112,12 +115,12 @@ void TestMainForm::firstStartWithEmptyStore() {
     QCOMPARE(Main->Label2->text(), QStringLiteral("*******"));
     QCOMPARE(Main->Label3->text(), QStringLiteral(" @ *****"));
     // The settings dialog has applied the defaults before anything ticked.
-    QCOMPARE(Main->DownloadTimer.interval(), 30000);
-    QVERIFY(Main->DownloadTimer.isActive());
+    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 30000);
+    QVERIFY(Main->Scheduler.DownloadTimer.isActive());
     QVERIFY(Main->UpdateTimer.isActive());
-    QVERIFY(Main->TimerStart.isActive());
+    QVERIFY(Main->Scheduler.TimerStart.isActive());
     QVERIFY(Main->MaxTimer.isActive() && Main->MinTimer.isActive());
-    QVERIFY(Main->StartPending);
+    QVERIFY(Main->Scheduler.StartPending);
 
     ShowMainForm();
     QCOMPARE(Main->pos(), QPoint(400, 100));
@@ -210,7 +213,7 @@ void TestMainForm::waitLabelNamesTheChosenSource() {
     QFETCH(int, x);
     CreateWindows(now);
     ShowMainForm();
-    QCOMPARE(Main->MarketClosed, closed);
+    QCOMPARE(Main->Scheduler.MarketClosed, closed);
     QCOMPARE(Main->LabelWait->text(), WaitText(host));
     QCOMPARE(Main->LabelWait->y(), 20);
     QCOMPARE(Main->LabelWait->x(), x);
@@ -336,6 +339,22 @@ void TestMainForm::infoButtonOpensInfoMenu() {
     Main->InfoPopup->close();
 }
 
+void TestMainForm::settingsOpenModallyAboveTheWindow() {
+    CreateWindows();
+    ShowMainForm();
+    TOptionsForm& options = *Window->Set->OptionsForm;
+    bool above = false;
+    // Runs inside the modal showing.
+    QTimer::singleShot(0, &options, [&] {
+        above =
+            options.isModal() && options.windowHandle()->transientParent() == Main->windowHandle();
+        options.BtnCancel->click();
+    });
+    Main->Instellingen->trigger();
+    QVERIFY(above);
+    QVERIFY(!options.isVisible());
+}
+
 void TestMainForm::secondShowingChangesNothing() {
     CreateWindows();
     ShowMainForm();
@@ -344,12 +363,12 @@ void TestMainForm::secondShowingChangesNothing() {
     Main->LabelWait->setText(QStringLiteral("x"));
     Window->Set->OptionsForm->GeluidCheck->setEnabled(true);
     Window->Set->OptionsForm->DownloadCheck->setChecked(false);
-    Main->Clock = [] { return ClosedTime; };
+    Main->Scheduler.Clock = [] { return ClosedTime; };
 
     ShowMainForm();
     QCOMPARE(Main->pos(), QPoint(-100, 2000));
     QCOMPARE(Main->LabelWait->text(), QStringLiteral("x"));
-    QVERIFY(!Main->MarketClosed);
+    QVERIFY(!Main->Scheduler.MarketClosed);
     QVERIFY(Window->Set->OptionsForm->GeluidCheck->isEnabled());
     QVERIFY(!Window->Set->OptionsForm->DownloadCheck->isChecked());
 }
@@ -531,7 +550,7 @@ void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput() {
     Window = std::make_unique<WindowFixture>(IniPath, WindowSet::Unseen::Later);
     Main = Window->Main;
     WindowSet& set = *Window->Set;
-    QVERIFY(Main->OptionsForm && !set.AboutBox);
+    QVERIFY(set.OptionsForm && !set.AboutBox);
     // The last of the four, made after the others, has run its creation handler.
     const auto made = [&set] {
         return set.TerminateForm && !set.TerminateForm->windowTitle().isEmpty();
@@ -552,8 +571,6 @@ void TestMainForm::unseenWindowsComeBeforeTheFirstTickOrInput() {
         QTest::keyClick(Main, Qt::Key_A);
         QVERIFY(made());
     }
-    QCOMPARE(Main->AboutBox.data(), set.AboutBox.get());
-    QCOMPARE(Main->MessageForm.data(), set.MessageForm.get());
 }
 
 QTEST_MAIN(TestMainForm)

@@ -36,6 +36,7 @@ private slots:
     void loadSettings_data();
     void loadSettings();
     void minutesSurviveTheFirstShowing();
+    void firstShowingReloadsWithoutApplying();
     void emptyStoreCentresTheDialog();
     void negativePositionBecomesTen_data();
     void negativePositionBecomesTen();
@@ -153,8 +154,8 @@ void TestOptionsForm::loadSettings() {
     QCOMPARE(applied.AlarmOn, alarm);
     QCOMPARE(applied.SoundOn, sound);
     QCOMPARE(applied.UpdatesOn, updates);
-    QCOMPARE(Main->DownloadTimer.interval(), seconds * 1000);
-    QCOMPARE(Main->DownloadTimer.isActive(), download);
+    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), seconds * 1000);
+    QCOMPARE(Main->Scheduler.DownloadTimer.isActive(), download);
     QCOMPARE(Main->UpdateTimer.isActive(), updates);
     QCOMPARE(Main->MaxTimer.isActive(), alarm);
     QCOMPARE(Main->MinTimer.isActive(), alarm);
@@ -172,6 +173,16 @@ void TestOptionsForm::minutesSurviveTheFirstShowing() {
     QCOMPARE(Options->SecondsEdit->value(), 120);
     Window.reset();
     QCOMPARE(Store().ReadString("Aantal seconden", QString()), QStringLiteral("120"));
+}
+
+void TestOptionsForm::firstShowingReloadsWithoutApplying() {
+    CreateWindows();
+    // Stored after the dialog's creation: the first showing reads it, yet applies nothing.
+    Store().WriteBool("Geluid Aan", false);
+    Main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Main));
+    QVERIFY(!Options->GeluidCheck->isChecked());
+    QVERIFY(SharedAppliedSettings().SoundOn);
 }
 
 void TestOptionsForm::emptyStoreCentresTheDialog() {
@@ -212,20 +223,20 @@ void TestOptionsForm::negativePositionBecomesTen() {
 void TestOptionsForm::downloadCheckActsAtOnce() {
     CreateWindows({{"Aantal seconden", "45"}});
     Options->DownloadCheck->click();
-    QVERIFY(!Main->DownloadTimer.isActive());
+    QVERIFY(!Main->Scheduler.DownloadTimer.isActive());
     QVERIFY(!Options->SecondsEdit->isEnabled());
     QVERIFY(!Options->Label2->isEnabled() && !Options->Label3->isEnabled());
     QVERIFY(Options->Label1->isEnabled());
     Options->SecondsEdit->setValue(55);
     Options->SecondsEdit->stepBy(1);
     Options->DownloadCheck->click();
-    QVERIFY(Main->DownloadTimer.isActive());
-    QCOMPARE(Main->DownloadTimer.interval(), 60000);
+    QVERIFY(Main->Scheduler.DownloadTimer.isActive());
+    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 60000);
 
     Options->DownloadCheck->click();
     Options->BtnCancel->click();
-    QVERIFY(Main->DownloadTimer.isActive());
-    QCOMPARE(Main->DownloadTimer.interval(), 45000);
+    QVERIFY(Main->Scheduler.DownloadTimer.isActive());
+    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 45000);
     QCOMPARE(Options->result(), int(QDialog::Rejected));
 }
 
@@ -316,7 +327,7 @@ void TestOptionsForm::okAppliesAndStoresEverything() {
     const AppliedSettings& applied = SharedAppliedSettings();
     QVERIFY(applied.AlarmOn && !applied.SoundOn && !applied.UpdatesOn);
     QVERIFY(!Main->UpdateTimer.isActive());
-    QCOMPARE(Main->DownloadTimer.interval(), 45000);
+    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 45000);
     const Values stored{{"ConfigTop", "33"},        {"ConfigLeft", "77"},
                         {"DownloadTimer Aan", "1"}, {"Aantal seconden", "45"},
                         {"Alarm Aan", "1"},         {"Geluid Aan", "0"},
@@ -335,10 +346,10 @@ void TestOptionsForm::okAppliesAndStoresEverything() {
 void TestOptionsForm::unchangedSettingsKeepTheTimersCounting() {
     CreateWindows();
     // A second into the counts, so that a restart shows whatever the timers' clock lags.
-    QTRY_VERIFY(Main->DownloadTimer.remainingTime() < 29000);
+    QTRY_VERIFY(Main->Scheduler.DownloadTimer.remainingTime() < 29000);
     for (TClrBtn* button : {Options->BtnOK, Options->BtnCancel}) {
         button->click();
-        QVERIFY(Main->DownloadTimer.remainingTime() < 29500);
+        QVERIFY(Main->Scheduler.DownloadTimer.remainingTime() < 29500);
         QVERIFY(Main->UpdateTimer.remainingTime() < 59500);
     }
 }

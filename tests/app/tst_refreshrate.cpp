@@ -42,7 +42,7 @@ class TestRefreshRate : public QObject {
             Home.FilePath(QStringLiteral("store%1.ini").arg(++run)));
         Main = Window->Main;
         Now = now;
-        Main->Clock = [this] { return Now; };
+        Main->Scheduler.Clock = [this] { return Now; };
         Main->Regional.decimalSeparator = u',';
         Main->Regional.groupSeparator = u'.';
         Sweeps.clear();
@@ -163,12 +163,13 @@ private slots:
         const int historyIndex = Main->Marks.HistoryIndex();
         Sweeps.clear();
         // Held in no order, the day the bank serves among them: each date counts once.
-        Main->Refresh.HoldReference({{QDate(2026, 3, 12), 1.0556}, {QDate(2026, 3, 13), 1.0543}});
+        Main->Scheduler.Refresh.HoldReference(
+            {{QDate(2026, 3, 12), 1.0556}, {QDate(2026, 3, 13), 1.0543}});
 
         D2e.SetDefaultAnswer(ScriptedAnswer{.body = body});
-        Main->MarketClosed = closed;
+        Main->Scheduler.MarketClosed = closed;
         Iex.SetDefaultAnswer(ScriptedAnswer{.body = body});
-        QSignalSpy shown(&Main->Refresh, &RefreshCycle::referenceShown);
+        QSignalSpy shown(&Main->Scheduler.Refresh, &RefreshCycle::referenceShown);
         Read();
         QVERIFY(reference.isEmpty() ? shown.isEmpty() : shown.wait(10000));
         const QStringList shownLine{Main->Label1->text(), Main->Label2->text(),
@@ -193,7 +194,7 @@ private slots:
     void theWindowStaysResponsiveDuringAReading() {
         CreateWindows(OpenTime);
         Iex.Enqueue(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = 5000});
-        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
         int ticks = 0;
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -212,7 +213,7 @@ private slots:
                                                            Qt::LeftButton, Qt::NoModifier));
         QTRY_COMPARE_WITH_TIMEOUT(Main->pos(), start + QPoint(20, 10), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(ticks >= 20, 3000);
-        QVERIFY(Main->Refresh.Reading());
+        QVERIFY(Main->Scheduler.Refresh.Reading());
         QCOMPARE(finished.count(), 0);
         QVERIFY(finished.wait(8000));
     }
@@ -222,9 +223,9 @@ private slots:
     void aTickShowsTheHourglassAndSetsTheWindowStyle() {
         CreateWindows(OpenTime);
         Iex.Enqueue(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = 300});
-        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
         Main->ShowLargeSize();
-        Main->DownloadTimerTimer();
+        Main->Scheduler.DownloadTimerTimer();
         QVERIFY(QApplication::overrideCursor());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QVERIFY(Main->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -232,7 +233,7 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
 
         Main->ShowNormalSize();
-        Main->DownloadTimerTimer();
+        Main->Scheduler.DownloadTimerTimer();
         QVERIFY(!Main->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(Main->isVisible());
         QTRY_COMPARE(QApplication::overrideCursor(), nullptr);
@@ -276,12 +277,12 @@ private slots:
     // The start timer takes the first reading on its own.
     void theStartTimerTakesTheFirstReading() {
         CreateWindows(OpenTime);
-        Main->StartPending = true;
-        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
-        Main->TimerStart.start();
+        Main->Scheduler.StartPending = true;
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
+        Main->Scheduler.TimerStart.start();
         QVERIFY(finished.wait(10000));
-        QVERIFY(!Main->StartPending);
-        QVERIFY(!Main->TimerStart.isActive());
+        QVERIFY(!Main->Scheduler.StartPending);
+        QVERIFY(!Main->Scheduler.TimerStart.isActive());
         QCOMPARE(Main->Label1->text(), QStringLiteral("USD: "));
     }
 
@@ -289,14 +290,14 @@ private slots:
     // the market's close since: chosen at 17:29, read at 17:45 from the IEX page.
     void downloadKeepsTheSourceChoice() {
         CreateWindows(QDateTime(OpenTime.date(), QTime(17, 29)));
-        QVERIFY(!Main->MarketClosed);
+        QVERIFY(!Main->Scheduler.MarketClosed);
         Now = QDateTime(OpenTime.date(), QTime(17, 45));
-        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
         Main->Download->trigger();
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.at(0).at(0).toString(), QStringLiteral("USD: "));
         // A timer tick chooses again.
-        Main->DownloadTimerTimer();
+        Main->Scheduler.DownloadTimerTimer();
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.at(1).at(0).toString(), QStringLiteral("D2E: "));
     }
@@ -304,12 +305,12 @@ private slots:
     // Ticks before the start timer has fired only choose the source.
     void ticksWaitForTheStartTimer() {
         CreateWindows(ClosedTime);
-        Main->StartPending = true;
+        Main->Scheduler.StartPending = true;
         const int requests = Iex.RequestCount() + D2e.RequestCount();
-        Main->MarketClosed = false;
-        Main->DownloadTimerTimer();
-        QVERIFY(Main->MarketClosed);
-        QVERIFY(!Main->Refresh.Reading());
+        Main->Scheduler.MarketClosed = false;
+        Main->Scheduler.DownloadTimerTimer();
+        QVERIFY(Main->Scheduler.MarketClosed);
+        QVERIFY(!Main->Scheduler.Refresh.Reading());
         QCOMPARE(Iex.RequestCount() + D2e.RequestCount(), requests);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }

@@ -42,7 +42,7 @@ class TestWakeReadings : public QObject {
     int Requests() const { return Iex.RequestCount() + D2e.RequestCount(); }
     // True when a reading finishes within timeoutMs.
     bool ReadingWithin(int timeoutMs) {
-        QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
         return finished.wait(timeoutMs);
     }
     // A client that does not own the services' names, connected before the stalls count.
@@ -81,7 +81,9 @@ private slots:
         Main->PlaySweep = {};
         // A second between any two signals: how often signals may read has its own table, and
         // here each signal counts alone.
-        Main->Uptime = [ms = qint64(0)]() mutable { return ms += PromptReadings::PromptGapMs; };
+        Main->Scheduler.Uptime = [ms = qint64(0)]() mutable {
+            return ms += PromptReadings::PromptGapMs;
+        };
         QVERIFY(Window->Show());
         System = std::make_unique<SystemBus>();
         Window->Set->Attach(*System);
@@ -127,7 +129,7 @@ private slots:
         Services.SetState(20);
         Services.Wake();
         QVERIFY(!ReadingWithin(500));
-        QVERIFY(Main->WakeWait.isActive());
+        QVERIFY(Main->Scheduler.WakeWait.isActive());
         Services.SetState(70);
         QVERIFY(ReadingWithin(1000));
     }

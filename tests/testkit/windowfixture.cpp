@@ -15,7 +15,7 @@ WindowFixture::WindowFixture(const QString& iniPath, WindowSet::Unseen unseen)
 WindowFixture::~WindowFixture() = default;
 
 void WindowFixture::PinClock(const QDateTime& now) {
-    Main->Clock = [now] { return now; };
+    Main->Scheduler.Clock = [now] { return now; };
 }
 
 bool WindowFixture::Show() {
@@ -24,13 +24,13 @@ bool WindowFixture::Show() {
 }
 
 void WindowFixture::Quiet() {
-    Main->TimerStart.stop();
-    Main->DownloadTimer.stop();
-    Main->StartPending = false;
+    Main->Scheduler.TimerStart.stop();
+    Main->Scheduler.DownloadTimer.stop();
+    Main->Scheduler.StartPending = false;
 }
 
 bool WindowFixture::Read(int timeoutMs) {
-    QSignalSpy finished(&Main->Refresh, &RefreshCycle::readingFinished);
+    QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
     Main->RefreshRate();
     return finished.wait(timeoutMs);
 }
