@@ -166,7 +166,7 @@ private slots:
                                                {start + gap - 1, 1, 2},
                                                {start + gap, 2, 3},
                                                {start + 2 * gap, 3, 4}}) {
-            cycle.Ticks = [at] { return at; };
+            cycle.Ticks = [at = at] { return at; };
             cycle.RefreshRate([] { return false; });
             QTRY_VERIFY(!cycle.Reading());
             QCOMPARE(bank.RequestCount(), asked);
