@@ -167,6 +167,9 @@ void TestRatePresentation::referenceLine_data() {
     QTest::newRow("a fall, D2E asked")
         << 1.0531 << "0,9485 (-0,12%)"
         << "ECB-referentiekoers van 8 december 2026; D2E gaf geen koers";
+    QTest::newRow("a rise of a tenth")
+        << 1.1598 << "0,9485 (+10,01%)"
+        << "ECB-referentiekoers van 8 december 2026; D2E gaf geen koers";
     QTest::newRow("no day before") << 0.0 << "0,9485"
                                    << "ECB-referentiekoers van 8 december 2026; D2E gaf geen koers";
 }
