@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -113,6 +114,13 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Large buffers (the bank's files, an export's pages) mapped apart, so they go back to the
+    // system when freed, and a heap top trimmed whenever 64 KiB lie free there. Left to itself,
+    // glibc raises the mapping threshold, and with it the trim threshold, after the first large
+    // buffer, and what a thread's heap took for the backfill then stays for good.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TOP_PAD, 0);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024);
     const int code = Run(argc, argv);
     // Everything of ours has ended here. A system bus that never answered still holds Qt's
     // D-Bus thread, and the exit's clean-up would wait for that thread for ever.
