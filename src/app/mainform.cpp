@@ -4,8 +4,8 @@
 #include "app/ratepresentation.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
-#include "settings/appliedsettings.h"
 #include "settings/programidentity.h"
+#include "settings/settingsmodel.h"
 #include "sources/ratereading.h"
 #include "support/regional.h"
 #include "support/serviceconfig.h"
@@ -67,10 +67,10 @@ QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect)
 
 } // namespace
 
-TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
+TMainForm::TMainForm(const SettingsStore& store, SettingsModel& settings, QWidget* parent)
     : QWidget(parent), ScreenGeometry(ScreenGeometryAt),
       Scheduler(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings()), Store(store),
-      DeltaImage(383, 24, QImage::Format_RGB32) {
+      Settings(settings), DeltaImage(383, 24, QImage::Format_RGB32) {
     // The system's light 3D colour, which the palette keeps as Midlight (on Windows the same
     // system colour), a little darker than the button face of the rate labels.
     QPalette colours = palette();
@@ -86,8 +86,6 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
     CreateMenus();
     RouteMouseEvents();
 
-    UpdateTimer.setInterval(60000);
-    UpdateTimer.setSingleShot(true);
     MinTimer.setInterval(300);
     MaxTimer.setInterval(300);
 
@@ -98,6 +96,8 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
     connect(&Scheduler.Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
     connect(&Scheduler, &ReadingScheduler::Ticked, this, &TMainForm::ShowTick);
     connect(&Scheduler, &ReadingScheduler::Idle, this, &TMainForm::RestoreCursor);
+    connect(&Settings, &SettingsModel::LargeModeChanged, this, &TMainForm::ArrangePanels);
+    FormCreate();
 }
 
 TMainForm::~TMainForm() {
@@ -234,8 +234,8 @@ void TMainForm::FormShow() {
         return;
     ShownOnce = true;
     emit FirstShown();
-    resize(WindowWidth, LargeMode ? LargeHeight : NormalHeight);
-    if (!SharedAppliedSettings().AlarmOn) {
+    resize(WindowWidth, LargeMode() ? LargeHeight : NormalHeight);
+    if (!Settings.Applied().AlarmOn) {
         ButtonMax->hide();
         ButtonMin->hide();
         ButtonCheck->hide();
@@ -272,7 +272,7 @@ void TMainForm::ArrangeWindow() {
     CheckAlarm(SharedRateReading().CurrentRate);
 
     Scheduler.ChooseSource();
-    if (LargeMode)
+    if (LargeMode())
         ShowLargeSize();
     else
         ShowNormalSize();
@@ -308,9 +308,9 @@ void TMainForm::ShowTick() {
         WaitCursorShown = true;
     }
     // Large mode keeps the window above the others; normal mode lets them cover it.
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != LargeMode) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != LargeMode()) {
         const bool shown = isVisible();
-        setWindowFlag(Qt::WindowStaysOnTopHint, LargeMode);
+        setWindowFlag(Qt::WindowStaysOnTopHint, LargeMode());
         if (shown)
             show();
     }
@@ -374,7 +374,7 @@ void TMainForm::SetLineToolTip(const QString& text) {
 
 void TMainForm::ColourRateLabels() {
     const std::optional<RateLabelColours> colours =
-        RateLineColours(SharedRateReading(), SharedAppliedSettings().AlarmOn);
+        RateLineColours(SharedRateReading(), Settings.Applied().AlarmOn);
     if (!colours)
         return;
     if (colours->RunCheckAlarm)
@@ -393,16 +393,18 @@ void TMainForm::DrawDeltaImage(double rate) {
 }
 
 void TMainForm::ShowNormalSize() {
-    ArrangePanels(false);
+    Settings.SetLargeMode(false);
 }
 
 void TMainForm::ShowLargeSize() {
-    ArrangePanels(true);
+    Settings.SetLargeMode(true);
+}
+
+bool TMainForm::LargeMode() const {
+    return Settings.LargeMode();
 }
 
 void TMainForm::ArrangePanels(bool large) {
-    LargeMode = large;
-    emit SizeChanged(large);
     resize(WindowWidth, large ? LargeHeight : NormalHeight);
     // The parameters stand above the advice in large mode only.
     PanelMain->setVisible(large);
@@ -414,25 +416,17 @@ void TMainForm::ArrangePanels(bool large) {
     Formaat->setText(large ? QStringLiteral("Klein formaat") : QStringLiteral("Groot formaat"));
 }
 
-void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
-    Scheduler.SetDownloadTimer(intervalMs, enabled);
-}
-
-void TMainForm::SetUpdateTimerEnabled(bool enabled) {
-    SetTimerRunning(UpdateTimer, enabled);
-}
-
 void TMainForm::FormaatClick() {
     if (!ShownOnce)
         return;
-    if (LargeMode)
+    if (LargeMode())
         ShowNormalSize();
     else
         ShowLargeSize();
     ShowRateLabels();
     // The size has changed either way; a store that cannot be written is not reported.
     try {
-        Store.WriteBool(QStringLiteral("Normale Modus"), !LargeMode);
+        Settings.StoreSizeMode();
     } catch (const std::exception& error) {
         qCWarning(lcApp) << "size mode not stored:" << error.what();
     }

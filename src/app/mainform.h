@@ -7,7 +7,6 @@
 #include "alarm/alarmsound.h"
 #include "app/deltahistory.h"
 #include "app/readingscheduler.h"
-#include "settings/mainwindowcontrols.h"
 #include "settings/settingsstore.h"
 
 #include <QImage>
@@ -25,32 +24,34 @@ class QLineEdit;
 class QMenu;
 class QToolButton;
 class DesktopNotifier;
+class SettingsModel;
 
 // The borderless main window: trading parameters (large mode only), advice and the rate line.
 // The whole surface drags the window; a right click anywhere opens the popup menu. It knows no
 // other window: what it asks of them goes out as signals, which the window set connects.
-class TMainForm : public QWidget, public MainWindowControls {
+class TMainForm : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TMainForm(const SettingsStore& store, QWidget* parent = nullptr);
+    // Follows the settings' size mode; created as FormCreate leaves it.
+    TMainForm(const SettingsStore& store, SettingsModel& settings, QWidget* parent = nullptr);
     // Stores the window's position.
     ~TMainForm() override;
 
-    void FormCreate();
     // Does its work on the first showing only.
     void FormShow();
     void ArrangeWindow();
     // Writes the rate and the time of the shared reading into Label2 and Label3 and lines the
     // rate line up again; nothing while there is no rate to show.
     void ShowRateLabels();
-    void ShowNormalSize() override;
-    void ShowLargeSize() override;
-    bool IsLargeMode() const override { return LargeMode; }
-    void SetDownloadTimer(int intervalMs, bool enabled) override;
-    void SetUpdateTimerEnabled(bool enabled) override;
-    void SetAlarmDisplay(bool on) override;
-    void CheckAlarmAtCurrentRate() override;
+    // The size mode switched through the settings, which lay the window out.
+    void ShowNormalSize();
+    void ShowLargeSize();
+    bool LargeMode() const;
+    // The blinking alarm buttons and their timers.
+    void SetAlarmDisplay(bool on);
+    // The alarm check with the rate of the last reading.
+    void CheckAlarmAtCurrentRate();
 
     // The scheduler's reading, as the menu's "Download USD" asks for it.
     void RefreshRate();
@@ -100,7 +101,6 @@ public:
     QPointer<DesktopNotifier> Notifier;
 
     bool ShownOnce = false;
-    bool LargeMode = false;
     bool Dragging = false;
     int DragStartX = 0;
     int DragStartY = 0;
@@ -151,7 +151,6 @@ public:
     QLabel* Label2;
     QLabel* Label3;
 
-    QTimer UpdateTimer;
     QTimer MinTimer;
     QTimer MaxTimer;
 
@@ -170,8 +169,6 @@ public:
 signals:
     // At the first showing, before the window takes its size: the settings are read again.
     void FirstShown();
-    // A size's layout was applied, also when the window had that size already.
-    void SizeChanged(bool large);
     // The advice at a new rate; its limits show in the settings dialog too.
     void AdviceChanged(const AdviceTexts& texts);
     // A failed reading's message, to show over the window.
@@ -195,6 +192,7 @@ private:
     void CreatePanelAdvies();
     void CreatePanelKoers();
     void CreateMenus();
+    void FormCreate();
     // Both sizes' layout: the window's height, the panels shown and stacked, the menu's text.
     void ArrangePanels(bool large);
     void RouteMouseEvents();
@@ -215,6 +213,7 @@ private:
     void ShowSilence();
 
     SettingsStore Store;
+    SettingsModel& Settings;
     QImage DeltaImage;
     // A timer tick shows the hourglass until its reading is done.
     bool WaitCursorShown = false;

@@ -4,7 +4,6 @@
 #include "app/windowset.h"
 #include "info/aboutbox.h"
 #include "platform/application.h"
-#include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
@@ -117,7 +116,7 @@ void TestMainForm::firstStartWithEmptyStore() {
     // The settings dialog has applied the defaults before anything ticked.
     QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 30000);
     QVERIFY(Main->Scheduler.DownloadTimer.isActive());
-    QVERIFY(Main->UpdateTimer.isActive());
+    QVERIFY(Window->Set->UpdateTimer.isActive());
     QVERIFY(Main->Scheduler.TimerStart.isActive());
     QVERIFY(Main->MaxTimer.isActive() && Main->MinTimer.isActive());
     QVERIFY(Main->Scheduler.StartPending);
@@ -125,7 +124,7 @@ void TestMainForm::firstStartWithEmptyStore() {
     ShowMainForm();
     QCOMPARE(Main->pos(), QPoint(400, 100));
     QCOMPARE(Main->size(), QSize(340, 125));
-    QVERIFY(!Main->LargeMode);
+    QVERIFY(!Main->LargeMode());
     QVERIFY(Window->Set->OptionsForm->RadioNormal->isChecked());
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Groot formaat"));
     QVERIFY(Main->PanelMain->isHidden());
@@ -227,7 +226,7 @@ void TestMainForm::sizeCommandToggles() {
     SettingsStore store = Store();
 
     Main->Formaat->trigger();
-    QVERIFY(Main->LargeMode);
+    QVERIFY(Main->LargeMode());
     QCOMPARE(Main->size(), QSize(340, 300));
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Klein formaat"));
     QVERIFY(!Main->PanelMain->isHidden());
@@ -239,7 +238,7 @@ void TestMainForm::sizeCommandToggles() {
     QCOMPARE(store.ReadString("Normale Modus", QString()), QStringLiteral("0"));
 
     Main->Formaat->trigger();
-    QVERIFY(!Main->LargeMode);
+    QVERIFY(!Main->LargeMode());
     QCOMPARE(Main->size(), QSize(340, 125));
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Groot formaat"));
     QVERIFY(Main->PanelMain->isHidden());
@@ -252,7 +251,7 @@ void TestMainForm::sizeCommandToggles() {
 void TestMainForm::sizeCommandWaitsForFirstShowing() {
     CreateWindows();
     Main->FormaatClick();
-    QVERIFY(!Main->LargeMode);
+    QVERIFY(!Main->LargeMode());
     QCOMPARE(Store().ReadString("Normale Modus", "none"), QStringLiteral("none"));
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Klein"));
 }
