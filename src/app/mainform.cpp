@@ -1,7 +1,7 @@
 #include "app/mainform.h"
 
-#include "app/mainformlogic.h"
 #include "app/ratepresentation.h"
+#include "app/windowplacement.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
 #include "settings/programidentity.h"
@@ -26,15 +26,11 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include <algorithm>
 #include <exception>
 
 namespace {
 
 constexpr int NormalHeight = 125;
-// Farther off than any screen reaches: a stored position beyond it is brought back to it first,
-// so the window's edges (position plus size) cannot overflow; keeping it on screen does the rest.
-constexpr int FarOff = 1 << 24;
 constexpr int LargeHeight = 300;
 constexpr int WindowWidth = 340;
 
@@ -69,6 +65,7 @@ QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect)
 
 TMainForm::TMainForm(const SettingsStore& store, SettingsModel& settings, QWidget* parent)
     : QWidget(parent), ScreenGeometry(ScreenGeometryAt),
+      Drag(*this, [this] { return ArrowSpot(); }),
       Scheduler(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings()), Store(store),
       Settings(settings), DeltaImage(383, 24, QImage::Format_RGB32) {
     // The system's light 3D colour, which the palette keeps as Midlight (on Windows the same
@@ -172,6 +169,29 @@ void TMainForm::CreatePanelKoers() {
     }
 }
 
+void TMainForm::RouteMouseEvents() {
+    AlarmSpot = new QWidget(ButtonMax->parentWidget());
+    AlarmSpot->setCursor(Qt::PointingHandCursor);
+    AlarmSpot->hide();
+    // A widget on the desktop is seldom the active window; its tooltips show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    Drag.Watch(LabelWait);
+    connect(&Drag, &WindowDrag::RightPressed, this,
+            [this](const QPoint& onScreen) { PopupMenu->popup(onScreen - QPoint(200, 200)); });
+    connect(&Drag, &WindowDrag::LeftReleased, this,
+            [this](const QRect& spot, const QPoint& pressInWindow, const QPoint& pressAt,
+                   const QPoint& releaseAt) {
+                if (IsArrowClick(spot, pressInWindow, pressAt, releaseAt))
+                    SilenceAlarm();
+            });
+}
+
+// The arrows' spot counts in either phase of the blink, so a press on the panel while the arrow
+// is hidden is a press on the arrow too.
+QRect TMainForm::ArrowSpot() const {
+    return QRect(ButtonMax->mapTo(this, QPoint(0, 0)), ButtonMax->size());
+}
+
 void TMainForm::CreateMenus() {
     PopupMenu = new QMenu(this);
     Download = PopupMenu->addAction(QStringLiteral("Download USD"));
@@ -199,8 +219,7 @@ void TMainForm::CreateMenus() {
 
 void TMainForm::FormCreate() {
     setWindowTitle(ProductName + QStringLiteral(", ") + VersionText);
-    move(std::clamp(Store.ReadInteger(QStringLiteral("MainLeft"), 400), -FarOff, FarOff),
-         std::clamp(Store.ReadInteger(QStringLiteral("MainTop"), 100), -FarOff, FarOff));
+    move(StoredPosition(Store));
     ShownOnce = false;
     Scheduler.StartPending = true;
     setWindowFlag(Qt::FramelessWindowHint);
@@ -465,9 +484,7 @@ void TMainForm::FormDestroy() {
         return;
     // Nothing may escape a destructor; a store that cannot be written loses the position.
     try {
-        const QRect place = PlaceAtClose.value_or(FrameOnScreen(*this));
-        Store.WriteInteger(QStringLiteral("MainTop"), place.top());
-        Store.WriteInteger(QStringLiteral("MainLeft"), place.left());
+        StorePosition(Store, PlaceAtClose.value_or(FrameOnScreen(*this)).topLeft());
     } catch (const std::exception& error) {
         qCWarning(lcApp) << "window position not stored:" << error.what();
     }

@@ -8,6 +8,7 @@
 #include "app/deltahistory.h"
 #include "app/readingscheduler.h"
 #include "settings/settingsstore.h"
+#include "widgets/windowdrag.h"
 
 #include <QImage>
 #include <QPointer>
@@ -85,11 +86,6 @@ public:
     void ButtonInfoClick();
     // Shows the information box modally.
     void OverqzRateClick();
-    // X and Y are in the coordinates of the control that got the event, onScreen the press on
-    // the screen.
-    void FormMouseDown(Qt::MouseButton button, int X, int Y, const QPoint& onScreen);
-    void FormMouseMove(int X, int Y);
-    void FormMouseUp();
 
     // Seam: the screen under a point, the window's top-left corner (the primary screen when
     // none is there).
@@ -101,9 +97,8 @@ public:
     QPointer<DesktopNotifier> Notifier;
 
     bool ShownOnce = false;
-    bool Dragging = false;
-    int DragStartX = 0;
-    int DragStartY = 0;
+    // Drags the window from any control; a right press opens the popup menu.
+    WindowDrag Drag;
     // The change marks' rate ring with its index and reset flag.
     DeltaHistory Marks;
     // The reading timers, the source choice and the readings at once.
@@ -183,7 +178,6 @@ signals:
     void Closed();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -217,10 +211,6 @@ private:
     QImage DeltaImage;
     // A timer tick shows the hourglass until its reading is done.
     bool WaitCursorShown = false;
-    // The last press on the screen and in the window, and the arrows' spot then.
-    QPoint PressAt;
-    QPoint PressInWindow;
-    QRect PressSpot;
     // Where the window was on the screen when it closed.
     std::optional<QRect> PlaceAtClose;
 };

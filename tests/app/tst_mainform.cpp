@@ -1,6 +1,6 @@
 #include "app/mainform.h"
-#include "app/mainformlogic.h"
 #include "app/messageform.h"
+#include "app/ratepresentation.h"
 #include "app/windowset.h"
 #include "info/aboutbox.h"
 #include "platform/application.h"
@@ -48,9 +48,6 @@ private slots:
     void waitLabelNamesTheChosenSource();
     void sizeCommandToggles();
     void sizeCommandWaitsForFirstShowing();
-    void draggingFromAnyControl_data();
-    void draggingFromAnyControl();
-    void middleButtonDoesNotDrag();
     void rightClickOpensMenuUpAndLeft();
     void infoButtonOpensInfoMenu();
     void settingsOpenModallyAboveTheWindow();
@@ -256,61 +253,6 @@ void TestMainForm::sizeCommandWaitsForFirstShowing() {
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Klein"));
 }
 
-void TestMainForm::draggingFromAnyControl_data() {
-    QTest::addColumn<QString>("control");
-    QTest::newRow("bare window surface") << "";
-    QTest::newRow("rate label") << "Label2";
-    QTest::newRow("parameter label") << "Label4";
-    QTest::newRow("edit box") << "Edit1";
-    QTest::newRow("panel") << "PanelAdvies";
-    QTest::newRow("change marks") << "ImageDelta";
-    QTest::newRow("alarm button") << "ButtonMax";
-}
-
-void TestMainForm::draggingFromAnyControl() {
-    QFETCH(QString, control);
-    SettingsStore store = Store();
-    store.WriteBool("Normale Modus", false); // large mode: every control is in view
-    CreateWindows();
-    ShowMainForm();
-    const QMap<QString, QWidget*> controls{
-        {"Label2", Main->Label2},         {"Label4", Main->Label4},
-        {"Edit1", Main->Edit1},           {"PanelAdvies", Main->PanelAdvies},
-        {"ImageDelta", Main->ImageDelta}, {"ButtonMax", Main->ButtonMax},
-    };
-    QWidget* target = control.isEmpty() ? Main : controls.value(control);
-    // The bare surface: the top row, above the parameter panel.
-    const QPoint press = control.isEmpty() ? QPoint(170, 0) : QPoint(5, 5);
-    if (!control.isEmpty())
-        QCOMPARE(Main->childAt(target->mapTo(Main, press)), target);
-    else
-        QCOMPARE(Main->childAt(press), nullptr);
-
-    const QPoint start = Main->pos();
-    QTest::mousePress(target, Qt::LeftButton, {}, press);
-    QVERIFY(Main->Dragging);
-    QTest::mouseMove(target, press + QPoint(20, 10));
-    QCOMPARE(Main->pos(), start + QPoint(20, 10));
-    QTest::mouseRelease(target, Qt::LeftButton, {}, press);
-    QVERIFY(!Main->Dragging);
-
-    Window.reset();
-    QCOMPARE(store.ReadInteger("MainLeft", 0), start.x() + 20);
-    QCOMPARE(store.ReadInteger("MainTop", 0), start.y() + 10);
-}
-
-void TestMainForm::middleButtonDoesNotDrag() {
-    CreateWindows();
-    ShowMainForm();
-    const QPoint start = Main->pos();
-    QTest::mousePress(Main->Label2, Qt::MiddleButton, {}, QPoint(5, 5));
-    QVERIFY(!Main->Dragging);
-    QTest::mouseMove(Main->Label2, QPoint(40, 20));
-    QCOMPARE(Main->pos(), start);
-    QTest::mouseRelease(Main->Label2, Qt::MiddleButton, {}, QPoint(40, 20));
-    QVERIFY(!Main->PopupMenu->isVisible());
-}
-
 void TestMainForm::rightClickOpensMenuUpAndLeft() {
     SettingsStore store = Store();
     store.WriteInteger("MainTop", 400);
@@ -320,7 +262,7 @@ void TestMainForm::rightClickOpensMenuUpAndLeft() {
     QTest::mousePress(Main->Label3, Qt::RightButton, {}, QPoint(10, 5));
     QTRY_VERIFY(Main->PopupMenu->isVisible());
     QCOMPARE(Main->PopupMenu->pos(), Main->Label3->mapToGlobal(QPoint(10, 5)) - QPoint(200, 200));
-    QVERIFY(!Main->Dragging);
+    QVERIFY(!Main->Drag.Dragging);
     Main->PopupMenu->close();
 }
 
