@@ -244,7 +244,7 @@ public:
         main.RefreshRate();
         kept.wait(10000);
         // The download timer on, but far off: the wake alone reads.
-        main.SetDownloadTimer(600000, true);
+        main.Scheduler.SetDownloadTimer(600000, true);
         connect(&History, &HistoryService::Kept, this, done);
         Meter() = std::make_unique<StallMeter>();
         Services.Wake();

@@ -1,11 +1,11 @@
 #include "app/mainform.h"
 
-#include "app/mainformlogic.h"
 #include "app/ratepresentation.h"
+#include "app/windowplacement.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
-#include "settings/appliedsettings.h"
 #include "settings/programidentity.h"
+#include "settings/settingsmodel.h"
 #include "sources/ratereading.h"
 #include "support/regional.h"
 #include "support/serviceconfig.h"
@@ -26,15 +26,11 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include <algorithm>
 #include <exception>
 
 namespace {
 
 constexpr int NormalHeight = 125;
-// Farther off than any screen reaches: a stored position beyond it is brought back to it first,
-// so the window's edges (position plus size) cannot overflow; keeping it on screen does the rest.
-constexpr int FarOff = 1 << 24;
 constexpr int LargeHeight = 300;
 constexpr int WindowWidth = 340;
 
@@ -67,10 +63,11 @@ QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect)
 
 } // namespace
 
-TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
+TMainForm::TMainForm(const SettingsStore& store, SettingsModel& settings, QWidget* parent)
     : QWidget(parent), ScreenGeometry(ScreenGeometryAt),
+      Drag(*this, [this] { return ArrowSpot(); }),
       Scheduler(SharedRateReading(), SystemServiceConfig(), SystemRegionalSettings()), Store(store),
-      DeltaImage(383, 24, QImage::Format_RGB32) {
+      Settings(settings), DeltaImage(383, 24, QImage::Format_RGB32) {
     // The system's light 3D colour, which the palette keeps as Midlight (on Windows the same
     // system colour), a little darker than the button face of the rate labels.
     QPalette colours = palette();
@@ -86,8 +83,6 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
     CreateMenus();
     RouteMouseEvents();
 
-    UpdateTimer.setInterval(60000);
-    UpdateTimer.setSingleShot(true);
     MinTimer.setInterval(300);
     MaxTimer.setInterval(300);
 
@@ -98,6 +93,8 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
     connect(&Scheduler.Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
     connect(&Scheduler, &ReadingScheduler::Ticked, this, &TMainForm::ShowTick);
     connect(&Scheduler, &ReadingScheduler::Idle, this, &TMainForm::RestoreCursor);
+    connect(&Settings, &SettingsModel::LargeModeChanged, this, &TMainForm::ArrangePanels);
+    FormCreate();
 }
 
 TMainForm::~TMainForm() {
@@ -172,6 +169,29 @@ void TMainForm::CreatePanelKoers() {
     }
 }
 
+void TMainForm::RouteMouseEvents() {
+    AlarmSpot = new QWidget(ButtonMax->parentWidget());
+    AlarmSpot->setCursor(Qt::PointingHandCursor);
+    AlarmSpot->hide();
+    // A widget on the desktop is seldom the active window; its tooltips show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    Drag.Watch(LabelWait);
+    connect(&Drag, &WindowDrag::RightPressed, this,
+            [this](const QPoint& onScreen) { PopupMenu->popup(onScreen - QPoint(200, 200)); });
+    connect(&Drag, &WindowDrag::LeftReleased, this,
+            [this](const QRect& spot, const QPoint& pressInWindow, const QPoint& pressAt,
+                   const QPoint& releaseAt) {
+                if (IsArrowClick(spot, pressInWindow, pressAt, releaseAt))
+                    SilenceAlarm();
+            });
+}
+
+// The arrows' spot counts in either phase of the blink, so a press on the panel while the arrow
+// is hidden is a press on the arrow too.
+QRect TMainForm::ArrowSpot() const {
+    return QRect(ButtonMax->mapTo(this, QPoint(0, 0)), ButtonMax->size());
+}
+
 void TMainForm::CreateMenus() {
     PopupMenu = new QMenu(this);
     Download = PopupMenu->addAction(QStringLiteral("Download USD"));
@@ -199,8 +219,7 @@ void TMainForm::CreateMenus() {
 
 void TMainForm::FormCreate() {
     setWindowTitle(ProductName + QStringLiteral(", ") + VersionText);
-    move(std::clamp(Store.ReadInteger(QStringLiteral("MainLeft"), 400), -FarOff, FarOff),
-         std::clamp(Store.ReadInteger(QStringLiteral("MainTop"), 100), -FarOff, FarOff));
+    move(StoredPosition(Store));
     ShownOnce = false;
     Scheduler.StartPending = true;
     setWindowFlag(Qt::FramelessWindowHint);
@@ -234,8 +253,8 @@ void TMainForm::FormShow() {
         return;
     ShownOnce = true;
     emit FirstShown();
-    resize(WindowWidth, LargeMode ? LargeHeight : NormalHeight);
-    if (!SharedAppliedSettings().AlarmOn) {
+    resize(WindowWidth, LargeMode() ? LargeHeight : NormalHeight);
+    if (!Settings.Applied().AlarmOn) {
         ButtonMax->hide();
         ButtonMin->hide();
         ButtonCheck->hide();
@@ -272,7 +291,7 @@ void TMainForm::ArrangeWindow() {
     CheckAlarm(SharedRateReading().CurrentRate);
 
     Scheduler.ChooseSource();
-    if (LargeMode)
+    if (LargeMode())
         ShowLargeSize();
     else
         ShowNormalSize();
@@ -308,9 +327,9 @@ void TMainForm::ShowTick() {
         WaitCursorShown = true;
     }
     // Large mode keeps the window above the others; normal mode lets them cover it.
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != LargeMode) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != LargeMode()) {
         const bool shown = isVisible();
-        setWindowFlag(Qt::WindowStaysOnTopHint, LargeMode);
+        setWindowFlag(Qt::WindowStaysOnTopHint, LargeMode());
         if (shown)
             show();
     }
@@ -374,7 +393,7 @@ void TMainForm::SetLineToolTip(const QString& text) {
 
 void TMainForm::ColourRateLabels() {
     const std::optional<RateLabelColours> colours =
-        RateLineColours(SharedRateReading(), SharedAppliedSettings().AlarmOn);
+        RateLineColours(SharedRateReading(), Settings.Applied().AlarmOn);
     if (!colours)
         return;
     if (colours->RunCheckAlarm)
@@ -393,16 +412,18 @@ void TMainForm::DrawDeltaImage(double rate) {
 }
 
 void TMainForm::ShowNormalSize() {
-    ArrangePanels(false);
+    Settings.SetLargeMode(false);
 }
 
 void TMainForm::ShowLargeSize() {
-    ArrangePanels(true);
+    Settings.SetLargeMode(true);
+}
+
+bool TMainForm::LargeMode() const {
+    return Settings.LargeMode();
 }
 
 void TMainForm::ArrangePanels(bool large) {
-    LargeMode = large;
-    emit SizeChanged(large);
     resize(WindowWidth, large ? LargeHeight : NormalHeight);
     // The parameters stand above the advice in large mode only.
     PanelMain->setVisible(large);
@@ -414,25 +435,17 @@ void TMainForm::ArrangePanels(bool large) {
     Formaat->setText(large ? QStringLiteral("Klein formaat") : QStringLiteral("Groot formaat"));
 }
 
-void TMainForm::SetDownloadTimer(int intervalMs, bool enabled) {
-    Scheduler.SetDownloadTimer(intervalMs, enabled);
-}
-
-void TMainForm::SetUpdateTimerEnabled(bool enabled) {
-    SetTimerRunning(UpdateTimer, enabled);
-}
-
 void TMainForm::FormaatClick() {
     if (!ShownOnce)
         return;
-    if (LargeMode)
+    if (LargeMode())
         ShowNormalSize();
     else
         ShowLargeSize();
     ShowRateLabels();
     // The size has changed either way; a store that cannot be written is not reported.
     try {
-        Store.WriteBool(QStringLiteral("Normale Modus"), !LargeMode);
+        Settings.StoreSizeMode();
     } catch (const std::exception& error) {
         qCWarning(lcApp) << "size mode not stored:" << error.what();
     }
@@ -471,9 +484,7 @@ void TMainForm::FormDestroy() {
         return;
     // Nothing may escape a destructor; a store that cannot be written loses the position.
     try {
-        const QRect place = PlaceAtClose.value_or(FrameOnScreen(*this));
-        Store.WriteInteger(QStringLiteral("MainTop"), place.top());
-        Store.WriteInteger(QStringLiteral("MainLeft"), place.left());
+        StorePosition(Store, PlaceAtClose.value_or(FrameOnScreen(*this)).topLeft());
     } catch (const std::exception& error) {
         qCWarning(lcApp) << "window position not stored:" << error.what();
     }

@@ -7,8 +7,8 @@
 #include "alarm/alarmsound.h"
 #include "app/deltahistory.h"
 #include "app/readingscheduler.h"
-#include "settings/mainwindowcontrols.h"
 #include "settings/settingsstore.h"
+#include "widgets/windowdrag.h"
 
 #include <QImage>
 #include <QPointer>
@@ -25,32 +25,34 @@ class QLineEdit;
 class QMenu;
 class QToolButton;
 class DesktopNotifier;
+class SettingsModel;
 
 // The borderless main window: trading parameters (large mode only), advice and the rate line.
 // The whole surface drags the window; a right click anywhere opens the popup menu. It knows no
 // other window: what it asks of them goes out as signals, which the window set connects.
-class TMainForm : public QWidget, public MainWindowControls {
+class TMainForm : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TMainForm(const SettingsStore& store, QWidget* parent = nullptr);
+    // Follows the settings' size mode; created as FormCreate leaves it.
+    TMainForm(const SettingsStore& store, SettingsModel& settings, QWidget* parent = nullptr);
     // Stores the window's position.
     ~TMainForm() override;
 
-    void FormCreate();
     // Does its work on the first showing only.
     void FormShow();
     void ArrangeWindow();
     // Writes the rate and the time of the shared reading into Label2 and Label3 and lines the
     // rate line up again; nothing while there is no rate to show.
     void ShowRateLabels();
-    void ShowNormalSize() override;
-    void ShowLargeSize() override;
-    bool IsLargeMode() const override { return LargeMode; }
-    void SetDownloadTimer(int intervalMs, bool enabled) override;
-    void SetUpdateTimerEnabled(bool enabled) override;
-    void SetAlarmDisplay(bool on) override;
-    void CheckAlarmAtCurrentRate() override;
+    // The size mode switched through the settings, which lay the window out.
+    void ShowNormalSize();
+    void ShowLargeSize();
+    bool LargeMode() const;
+    // The blinking alarm buttons and their timers.
+    void SetAlarmDisplay(bool on);
+    // The alarm check with the rate of the last reading.
+    void CheckAlarmAtCurrentRate();
 
     // The scheduler's reading, as the menu's "Download USD" asks for it.
     void RefreshRate();
@@ -84,11 +86,6 @@ public:
     void ButtonInfoClick();
     // Shows the information box modally.
     void OverqzRateClick();
-    // X and Y are in the coordinates of the control that got the event, onScreen the press on
-    // the screen.
-    void FormMouseDown(Qt::MouseButton button, int X, int Y, const QPoint& onScreen);
-    void FormMouseMove(int X, int Y);
-    void FormMouseUp();
 
     // Seam: the screen under a point, the window's top-left corner (the primary screen when
     // none is there).
@@ -100,10 +97,8 @@ public:
     QPointer<DesktopNotifier> Notifier;
 
     bool ShownOnce = false;
-    bool LargeMode = false;
-    bool Dragging = false;
-    int DragStartX = 0;
-    int DragStartY = 0;
+    // Drags the window from any control; a right press opens the popup menu.
+    WindowDrag Drag;
     // The change marks' rate ring with its index and reset flag.
     DeltaHistory Marks;
     // The reading timers, the source choice and the readings at once.
@@ -151,7 +146,6 @@ public:
     QLabel* Label2;
     QLabel* Label3;
 
-    QTimer UpdateTimer;
     QTimer MinTimer;
     QTimer MaxTimer;
 
@@ -170,8 +164,6 @@ public:
 signals:
     // At the first showing, before the window takes its size: the settings are read again.
     void FirstShown();
-    // A size's layout was applied, also when the window had that size already.
-    void SizeChanged(bool large);
     // The advice at a new rate; its limits show in the settings dialog too.
     void AdviceChanged(const AdviceTexts& texts);
     // A failed reading's message, to show over the window.
@@ -186,7 +178,6 @@ signals:
     void Closed();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -195,6 +186,7 @@ private:
     void CreatePanelAdvies();
     void CreatePanelKoers();
     void CreateMenus();
+    void FormCreate();
     // Both sizes' layout: the window's height, the panels shown and stacked, the menu's text.
     void ArrangePanels(bool large);
     void RouteMouseEvents();
@@ -215,13 +207,10 @@ private:
     void ShowSilence();
 
     SettingsStore Store;
+    SettingsModel& Settings;
     QImage DeltaImage;
     // A timer tick shows the hourglass until its reading is done.
     bool WaitCursorShown = false;
-    // The last press on the screen and in the window, and the arrows' spot then.
-    QPoint PressAt;
-    QPoint PressInWindow;
-    QRect PressSpot;
     // Where the window was on the screen when it closed.
     std::optional<QRect> PlaceAtClose;
 };

@@ -6,7 +6,7 @@
 #include "advice/advicelog.h"
 #include "advice/tradingfile.h"
 #include "platform/application.h"
-#include "settings/appliedsettings.h"
+#include "settings/settingsmodel.h"
 #include "sources/ratereading.h"
 #include "support/texthelpers.h"
 #include "widgets/glyphs.h"
@@ -65,7 +65,7 @@ void TMainForm::ShowAdvice() {
 }
 
 void TMainForm::CheckAlarm(double rate) {
-    const AppliedSettings& applied = SharedAppliedSettings();
+    const AppliedSettings& applied = Settings.Applied();
     const AlarmDecision alarm =
         DecideAlarm(rate, Trading.SellLevel, Trading.BuyLevel, applied.AlarmOn, applied.SoundOn);
     if (alarm.State == AlarmState::Unchanged)

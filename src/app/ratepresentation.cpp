@@ -59,3 +59,17 @@ ReferenceLineTexts ReferenceLine(const ReferenceDay& day,
                 : QStringLiteral("ECB-referentiekoers van %1; %2 gaf geen koers").arg(date, page);
     return texts;
 }
+
+namespace {
+
+constexpr int WaitWidth = 31;
+
+} // namespace
+
+QString WaitText(const QString& host) {
+    const QString text = QStringLiteral("Wacht op ") + host;
+    const qsizetype blanks = qMax<qsizetype>(0, WaitWidth - text.size());
+    const qsizetype before = blanks / 2;
+    return QStringLiteral("\r\n") + QString(before, u' ') + text + QString(blanks - before, u' ') +
+           QStringLiteral("\r\n");
+}

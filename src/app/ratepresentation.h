@@ -47,3 +47,7 @@ struct ReferenceLineTexts {
 ReferenceLineTexts ReferenceLine(const ReferenceDay& day,
                                  const std::optional<ReferenceDay>& previous,
                                  const QString& askedPrefix, QChar decimalSeparator, bool english);
+
+// The waiting label's text: "Wacht op <host>" centred with blanks to 31 characters, between
+// two line breaks. A longer text is kept whole.
+QString WaitText(const QString& host);

@@ -60,23 +60,36 @@ private:
 
 } // namespace
 
-WindowSet::WindowSet(const SettingsStore& store, Unseen unseen) : Store(store) {
-    MainForm = std::make_unique<TMainForm>(store);
-    MainForm->FormCreate();
-    OptionsForm = std::make_unique<TOptionsForm>(store, *MainForm);
+WindowSet::WindowSet(const SettingsStore& store, Unseen unseen) : Settings(store), Store(store) {
+    UpdateTimer.setInterval(60000);
+    UpdateTimer.setSingleShot(true);
+    MainForm = std::make_unique<TMainForm>(store, Settings);
+    WireSettings();
+    OptionsForm = std::make_unique<TOptionsForm>(store, Settings);
     WireOptionsForm();
-    OptionsForm->FormCreate();
     if (unseen == Unseen::Now)
         MakeUnseen();
     else
         UnseenWatch = std::make_unique<FirstPaintOrTick>(*MainForm, [this] { MakeUnseen(); });
 }
 
+void WindowSet::WireSettings() {
+    TMainForm& main = *MainForm;
+    QObject::connect(&Settings, &SettingsModel::DownloadTimerChanged, &main.Scheduler,
+                     &ReadingScheduler::SetDownloadTimer);
+    QObject::connect(&Settings, &SettingsModel::UpdatesApplied, &UpdateTimer,
+                     [this](bool on) { SetTimerRunning(UpdateTimer, on); });
+    QObject::connect(&Settings, &SettingsModel::AlarmShown, &main, [&main](bool on) {
+        main.SetAlarmDisplay(on);
+        // The check asks the applied setting, which a click alone has not changed yet.
+        if (on)
+            main.CheckAlarmAtCurrentRate();
+    });
+}
+
 void WindowSet::WireOptionsForm() {
     TMainForm& main = *MainForm;
     TOptionsForm& options = *OptionsForm;
-    // Before the dialog applies the settings: the size switches check its radio buttons.
-    QObject::connect(&main, &TMainForm::SizeChanged, &options, &TOptionsForm::CheckSizeMode);
     QObject::connect(&main, &TMainForm::FirstShown, &options, &TOptionsForm::FirstShowing);
     QObject::connect(&main, &TMainForm::AdviceChanged, &options,
                      [&options](const AdviceTexts& texts) {
@@ -112,8 +125,7 @@ void WindowSet::MakeUnseen() {
     OptionsForm->CheckNow = [this](int top, int left, int height, int width) {
         VersionsForm->ManualCheck(top, left, height, width);
     };
-    QObject::connect(&MainForm->UpdateTimer, &QTimer::timeout, VersionsForm.get(),
-                     &TVersionsForm::AutoCheck);
+    QObject::connect(&UpdateTimer, &QTimer::timeout, VersionsForm.get(), &TVersionsForm::AutoCheck);
     // Ending the program stops a running check or download at once.
     QObject::connect(MainForm.get(), &TMainForm::Closed, VersionsForm.get(), &TVersionsForm::Abort);
     MessageForm = std::make_unique<TMessageForm>(MainForm->palette().color(QPalette::Window));

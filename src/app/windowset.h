@@ -1,6 +1,9 @@
 #pragma once
 
+#include "settings/settingsmodel.h"
 #include "settings/settingsstore.h"
+
+#include <QTimer>
 
 #include <memory>
 
@@ -46,6 +49,12 @@ public:
     // A second start shows the main window, or opens the chart; an ending program answers none.
     void Attach(SingleInstance& instance, ChartOpener& chart);
 
+    // What the windows and the timers run with; the settings dialog edits it.
+    SettingsModel Settings;
+    // Once, a minute after the settings are applied with the update check on: the automatic
+    // check.
+    QTimer UpdateTimer;
+
     // Members are destroyed bottom to top: the reverse of their creation.
     std::unique_ptr<TMainForm> MainForm;
     std::unique_ptr<TOptionsForm> OptionsForm;
@@ -55,6 +64,9 @@ public:
     std::unique_ptr<TTerminateForm> TerminateForm;
 
 private:
+    // What the settings switch at once and at each application, wired before the dialog's
+    // creation applies them.
+    void WireSettings();
     // The main window's commands and changes that the settings dialog answers.
     void WireOptionsForm();
     void MakeUnseen();

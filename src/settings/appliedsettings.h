@@ -7,9 +7,3 @@ struct AppliedSettings {
     bool SoundOn = false;
     bool UpdatesOn = false;
 };
-
-// The program's one set of applied settings.
-inline AppliedSettings& SharedAppliedSettings() {
-    static AppliedSettings settings;
-    return settings;
-}

@@ -1,9 +1,8 @@
 #include "settings/optionsform.h"
 
 #include "platform/applog.h"
-#include "settings/appliedsettings.h"
-#include "settings/mainwindowcontrols.h"
 #include "settings/programidentity.h"
+#include "settings/settingsmodel.h"
 #include "widgets/clrbtn.h"
 #include "widgets/verdanafont.h"
 
@@ -16,15 +15,12 @@
 #include <QScreen>
 #include <QSpinBox>
 
-#include <algorithm>
 #include <exception>
 
 namespace {
 
 const QColor DialogColour(255, 255, 227);
 const QColor HoverColour(255, 255, 136);
-constexpr int MinSeconds = 5;
-constexpr int MaxSeconds = 600;
 
 template <typename Widget> Widget* Place(Widget* widget, int left, int top) {
     widget->move(left, top);
@@ -47,9 +43,8 @@ TClrBtn* ColourButton(const QString& text, QWidget* parent, const QRect& rect) {
 
 } // namespace
 
-TOptionsForm::TOptionsForm(const SettingsStore& store, MainWindowControls& mainWindow,
-                           QWidget* parent)
-    : QDialog(parent), Store(store), MainWindow(mainWindow) {
+TOptionsForm::TOptionsForm(const SettingsStore& store, SettingsModel& settings, QWidget* parent)
+    : QDialog(parent), Store(store), Settings(settings) {
     setFont(VerdanaFont(14));
 
     GroupBox1 = Group(QStringLiteral(" DownloadTimer "), this, {13, 10, 253, 89});
@@ -57,7 +52,7 @@ TOptionsForm::TOptionsForm(const SettingsStore& store, MainWindowControls& mainW
     Label2 = Place(new QLabel(QStringLiteral("Download elke"), GroupBox1), 9, 52);
     SecondsEdit = new QSpinBox(GroupBox1);
     SecondsEdit->setGeometry(116, 49, 45, 27);
-    SecondsEdit->setRange(MinSeconds, MaxSeconds);
+    SecondsEdit->setRange(SettingsModel::MinSeconds, SettingsModel::MaxSeconds);
     SecondsEdit->setSingleStep(5);
     SecondsEdit->setValue(30);
     // A typed value out of range is brought into range when the field loses the focus.
@@ -105,6 +100,8 @@ TOptionsForm::TOptionsForm(const SettingsStore& store, MainWindowControls& mainW
             CheckNow(frameGeometry().top(), frameGeometry().left(), frameGeometry().height(),
                      frameGeometry().width());
     });
+    connect(&Settings, &SettingsModel::LargeModeChanged, this, &TOptionsForm::CheckSizeMode);
+    FormCreate();
 }
 
 TOptionsForm::~TOptionsForm() {
@@ -135,31 +132,13 @@ void TOptionsForm::FormCreate() {
 }
 
 void TOptionsForm::LoadSettings() {
-    DownloadCheck->setChecked(Store.ReadBool(QStringLiteral("DownloadTimer Aan"), true));
-
-    const QString minutesName = QStringLiteral("Aantal minuten");
-    const int minutes = Store.ReadInteger(minutesName, 0);
-    if (minutes != 0) {
-        // Counted in 64 bits and clamped, so a huge stored value cannot overflow.
-        const qint64 seconds = qint64(minutes) * 60;
-        SecondsEdit->setValue(int(std::clamp<qint64>(seconds, MinSeconds, MaxSeconds)));
-        // Stored in its new form before the old one goes: the main window's first showing
-        // reloads the dialog, and the interval must not fall back to the default there. A store
-        // that cannot be written keeps the old form for the next start.
-        try {
-            Store.WriteInteger(QStringLiteral("Aantal seconden"), SecondsEdit->value());
-            Store.DeleteValue(minutesName);
-        } catch (const std::exception& error) {
-            qCWarning(lcApp) << "interval not converted to seconds:" << error.what();
-        }
-    } else {
-        SecondsEdit->setValue(Store.ReadInteger(QStringLiteral("Aantal seconden"), 30));
-    }
-
-    AlarmCheck->setChecked(Store.ReadBool(QStringLiteral("Alarm Aan"), true));
-    GeluidCheck->setChecked(Store.ReadBool(QStringLiteral("Geluid Aan"), true));
-    UpdatesCheck->setChecked(Store.ReadBool(QStringLiteral("Updates Aan"), true));
-    CheckSizeMode(!Store.ReadBool(QStringLiteral("Normale Modus"), true));
+    const StoredSettings stored = Settings.Load();
+    DownloadCheck->setChecked(stored.DownloadOn);
+    SecondsEdit->setValue(stored.Seconds);
+    AlarmCheck->setChecked(stored.AlarmOn);
+    GeluidCheck->setChecked(stored.SoundOn);
+    UpdatesCheck->setChecked(stored.UpdatesOn);
+    CheckSizeMode(!stored.NormalMode);
 }
 
 void TOptionsForm::FirstShowing() {
@@ -168,32 +147,19 @@ void TOptionsForm::FirstShowing() {
 }
 
 void TOptionsForm::ApplySettings() {
-    AppliedSettings& applied = SharedAppliedSettings();
-    applied.AlarmOn = AlarmCheck->isChecked();
-    applied.SoundOn = GeluidCheck->isChecked();
-    applied.UpdatesOn = UpdatesCheck->isChecked();
-
+    Settings.Apply({AlarmCheck->isChecked(), GeluidCheck->isChecked(), UpdatesCheck->isChecked()});
     const bool large = RadioGroot->isChecked();
-    if (large != MainWindow.IsLargeMode()) {
-        if (large)
-            MainWindow.ShowLargeSize();
-        else
-            MainWindow.ShowNormalSize();
-    }
+    if (large != Settings.LargeMode())
+        Settings.SetLargeMode(large);
     ApplyDownloadTimer();
-    MainWindow.SetUpdateTimerEnabled(applied.UpdatesOn);
     ApplyAlarm();
 }
 
 void TOptionsForm::SaveSettings() {
     Store.WriteInteger(QStringLiteral("ConfigTop"), y());
     Store.WriteInteger(QStringLiteral("ConfigLeft"), x());
-    Store.WriteBool(QStringLiteral("DownloadTimer Aan"), DownloadCheck->isChecked());
-    Store.WriteInteger(QStringLiteral("Aantal seconden"), SecondsEdit->value());
-    Store.WriteBool(QStringLiteral("Alarm Aan"), AlarmCheck->isChecked());
-    Store.WriteBool(QStringLiteral("Geluid Aan"), GeluidCheck->isChecked());
-    Store.WriteBool(QStringLiteral("Updates Aan"), UpdatesCheck->isChecked());
-    Store.WriteBool(QStringLiteral("Normale Modus"), RadioNormal->isChecked());
+    Settings.Save({DownloadCheck->isChecked(), SecondsEdit->value(), AlarmCheck->isChecked(),
+                   GeluidCheck->isChecked(), UpdatesCheck->isChecked(), RadioNormal->isChecked()});
 }
 
 void TOptionsForm::ApplyDownloadTimer() {
@@ -201,7 +167,7 @@ void TOptionsForm::ApplyDownloadTimer() {
     for (QWidget* control : {static_cast<QWidget*>(Label2), static_cast<QWidget*>(Label3),
                              static_cast<QWidget*>(SecondsEdit)})
         control->setEnabled(on);
-    MainWindow.SetDownloadTimer(SecondsEdit->value() * 1000, on);
+    Settings.SetDownloadTimer(SecondsEdit->value() * 1000, on);
 }
 
 void TOptionsForm::ApplyAlarm() {
@@ -209,10 +175,9 @@ void TOptionsForm::ApplyAlarm() {
     for (QWidget* control : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label4),
                              static_cast<QWidget*>(GeluidCheck)})
         control->setEnabled(on);
-    MainWindow.SetAlarmDisplay(on);
-    // The check itself asks the applied setting, which a click alone has not changed yet.
-    if (on)
-        MainWindow.CheckAlarmAtCurrentRate();
+    // Shown with a check of the alarm, which asks the applied setting: a click alone has not
+    // changed that yet.
+    Settings.ShowAlarm(on);
 }
 
 void TOptionsForm::CheckSizeMode(bool large) {

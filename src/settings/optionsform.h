@@ -6,39 +6,37 @@
 
 #include <functional>
 
-class MainWindowControls;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class TClrBtn;
 class QRadioButton;
 class QSpinBox;
+class SettingsModel;
 
-// The settings dialog: the download timer, the alarm, the update check and the size mode.
-// Its two check boxes act on the main window the moment they change; "OK" applies and stores,
-// "Cancel" goes back to the stored values.
+// The settings dialog: the download timer, the alarm, the update check and the size mode, edited
+// in the settings model. Its two check boxes act the moment they change; "OK" applies and
+// stores, "Cancel" goes back to the stored values. Created loaded and applied.
 class TOptionsForm : public QDialog {
     Q_OBJECT
 
 public:
-    TOptionsForm(const SettingsStore& store, MainWindowControls& mainWindow,
-                 QWidget* parent = nullptr);
+    TOptionsForm(const SettingsStore& store, SettingsModel& settings, QWidget* parent = nullptr);
     // Stores the position and the stored values again, dropping unconfirmed changes.
     ~TOptionsForm() override;
 
-    void FormCreate();
     // Store -> controls; a control whose state changes runs its handler as a click would.
     void LoadSettings();
     // The main window's first showing reads the settings again; the sound box stays disabled
     // until the alarm is applied again.
     void FirstShowing();
-    // Controls -> the applied settings and the main window.
+    // Controls -> the applied settings, the size mode and the timers.
     void ApplySettings();
     // Position and controls -> store.
     void SaveSettings();
     void ApplyDownloadTimer();
     void ApplyAlarm();
-    // The main window's size switches check the matching radio button here.
+    // The size mode's changes check the matching radio button here.
     void CheckSizeMode(bool large);
     // The alarm's limits, as the advice at the last rate has them.
     void ShowLimits(const QString& upper, const QString& lower);
@@ -68,10 +66,11 @@ public:
     TClrBtn* BtnCancel;
 
 private:
+    void FormCreate();
     void BtnOKClick();
     void BtnCancelClick();
     void FormDestroy();
 
     SettingsStore Store;
-    MainWindowControls& MainWindow;
+    SettingsModel& Settings;
 };

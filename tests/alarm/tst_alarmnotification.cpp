@@ -1,7 +1,6 @@
 #include "app/mainform.h"
 #include "app/windowset.h"
 #include "platform/desktopnotifier.h"
-#include "settings/appliedsettings.h"
 #include "testkit/privatebus.h"
 #include "testkit/stallmeter.h"
 #include "testkit/testhome.h"
@@ -72,8 +71,7 @@ void TestAlarmNotification::CreateWindow(bool serviceAnswers) {
     Main->Regional.decimalSeparator = u',';
     Main->Trading.SellLevel = 0.8482;
     Main->Trading.BuyLevel = 0.8084;
-    SharedAppliedSettings().AlarmOn = true;
-    SharedAppliedSettings().SoundOn = true;
+    Window->Set->Settings.Apply({.AlarmOn = true, .SoundOn = true, .UpdatesOn = true});
 }
 
 void TestAlarmNotification::oneNotificationPerChangeOfState() {
@@ -100,7 +98,7 @@ void TestAlarmNotification::oneNotificationPerChangeOfState() {
     QTRY_COMPARE(Service->Requests.size(), 3);
     QCOMPARE(Service->Requests[2].replacesId, 42u);
     // The alarm switched off takes it away as well.
-    SharedAppliedSettings().AlarmOn = false;
+    Window->Set->Settings.Apply({.AlarmOn = false, .SoundOn = true, .UpdatesOn = true});
     Main->CheckAlarm(0.8600);
     QTRY_COMPARE(Service->Closed, (QList<uint>{41, 42}));
 }

@@ -1,10 +1,9 @@
 #include "app/mainform.h"
-#include "app/mainformlogic.h"
 #include "app/messageform.h"
+#include "app/ratepresentation.h"
 #include "app/windowset.h"
 #include "info/aboutbox.h"
 #include "platform/application.h"
-#include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
 #include "settings/settingsstore.h"
 #include "sources/ratereading.h"
@@ -49,9 +48,6 @@ private slots:
     void waitLabelNamesTheChosenSource();
     void sizeCommandToggles();
     void sizeCommandWaitsForFirstShowing();
-    void draggingFromAnyControl_data();
-    void draggingFromAnyControl();
-    void middleButtonDoesNotDrag();
     void rightClickOpensMenuUpAndLeft();
     void infoButtonOpensInfoMenu();
     void settingsOpenModallyAboveTheWindow();
@@ -117,7 +113,7 @@ void TestMainForm::firstStartWithEmptyStore() {
     // The settings dialog has applied the defaults before anything ticked.
     QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 30000);
     QVERIFY(Main->Scheduler.DownloadTimer.isActive());
-    QVERIFY(Main->UpdateTimer.isActive());
+    QVERIFY(Window->Set->UpdateTimer.isActive());
     QVERIFY(Main->Scheduler.TimerStart.isActive());
     QVERIFY(Main->MaxTimer.isActive() && Main->MinTimer.isActive());
     QVERIFY(Main->Scheduler.StartPending);
@@ -125,7 +121,7 @@ void TestMainForm::firstStartWithEmptyStore() {
     ShowMainForm();
     QCOMPARE(Main->pos(), QPoint(400, 100));
     QCOMPARE(Main->size(), QSize(340, 125));
-    QVERIFY(!Main->LargeMode);
+    QVERIFY(!Main->LargeMode());
     QVERIFY(Window->Set->OptionsForm->RadioNormal->isChecked());
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Groot formaat"));
     QVERIFY(Main->PanelMain->isHidden());
@@ -227,7 +223,7 @@ void TestMainForm::sizeCommandToggles() {
     SettingsStore store = Store();
 
     Main->Formaat->trigger();
-    QVERIFY(Main->LargeMode);
+    QVERIFY(Main->LargeMode());
     QCOMPARE(Main->size(), QSize(340, 300));
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Klein formaat"));
     QVERIFY(!Main->PanelMain->isHidden());
@@ -239,7 +235,7 @@ void TestMainForm::sizeCommandToggles() {
     QCOMPARE(store.ReadString("Normale Modus", QString()), QStringLiteral("0"));
 
     Main->Formaat->trigger();
-    QVERIFY(!Main->LargeMode);
+    QVERIFY(!Main->LargeMode());
     QCOMPARE(Main->size(), QSize(340, 125));
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Groot formaat"));
     QVERIFY(Main->PanelMain->isHidden());
@@ -252,64 +248,9 @@ void TestMainForm::sizeCommandToggles() {
 void TestMainForm::sizeCommandWaitsForFirstShowing() {
     CreateWindows();
     Main->FormaatClick();
-    QVERIFY(!Main->LargeMode);
+    QVERIFY(!Main->LargeMode());
     QCOMPARE(Store().ReadString("Normale Modus", "none"), QStringLiteral("none"));
     QCOMPARE(Main->Formaat->text(), QStringLiteral("Klein"));
-}
-
-void TestMainForm::draggingFromAnyControl_data() {
-    QTest::addColumn<QString>("control");
-    QTest::newRow("bare window surface") << "";
-    QTest::newRow("rate label") << "Label2";
-    QTest::newRow("parameter label") << "Label4";
-    QTest::newRow("edit box") << "Edit1";
-    QTest::newRow("panel") << "PanelAdvies";
-    QTest::newRow("change marks") << "ImageDelta";
-    QTest::newRow("alarm button") << "ButtonMax";
-}
-
-void TestMainForm::draggingFromAnyControl() {
-    QFETCH(QString, control);
-    SettingsStore store = Store();
-    store.WriteBool("Normale Modus", false); // large mode: every control is in view
-    CreateWindows();
-    ShowMainForm();
-    const QMap<QString, QWidget*> controls{
-        {"Label2", Main->Label2},         {"Label4", Main->Label4},
-        {"Edit1", Main->Edit1},           {"PanelAdvies", Main->PanelAdvies},
-        {"ImageDelta", Main->ImageDelta}, {"ButtonMax", Main->ButtonMax},
-    };
-    QWidget* target = control.isEmpty() ? Main : controls.value(control);
-    // The bare surface: the top row, above the parameter panel.
-    const QPoint press = control.isEmpty() ? QPoint(170, 0) : QPoint(5, 5);
-    if (!control.isEmpty())
-        QCOMPARE(Main->childAt(target->mapTo(Main, press)), target);
-    else
-        QCOMPARE(Main->childAt(press), nullptr);
-
-    const QPoint start = Main->pos();
-    QTest::mousePress(target, Qt::LeftButton, {}, press);
-    QVERIFY(Main->Dragging);
-    QTest::mouseMove(target, press + QPoint(20, 10));
-    QCOMPARE(Main->pos(), start + QPoint(20, 10));
-    QTest::mouseRelease(target, Qt::LeftButton, {}, press);
-    QVERIFY(!Main->Dragging);
-
-    Window.reset();
-    QCOMPARE(store.ReadInteger("MainLeft", 0), start.x() + 20);
-    QCOMPARE(store.ReadInteger("MainTop", 0), start.y() + 10);
-}
-
-void TestMainForm::middleButtonDoesNotDrag() {
-    CreateWindows();
-    ShowMainForm();
-    const QPoint start = Main->pos();
-    QTest::mousePress(Main->Label2, Qt::MiddleButton, {}, QPoint(5, 5));
-    QVERIFY(!Main->Dragging);
-    QTest::mouseMove(Main->Label2, QPoint(40, 20));
-    QCOMPARE(Main->pos(), start);
-    QTest::mouseRelease(Main->Label2, Qt::MiddleButton, {}, QPoint(40, 20));
-    QVERIFY(!Main->PopupMenu->isVisible());
 }
 
 void TestMainForm::rightClickOpensMenuUpAndLeft() {
@@ -321,7 +262,7 @@ void TestMainForm::rightClickOpensMenuUpAndLeft() {
     QTest::mousePress(Main->Label3, Qt::RightButton, {}, QPoint(10, 5));
     QTRY_VERIFY(Main->PopupMenu->isVisible());
     QCOMPARE(Main->PopupMenu->pos(), Main->Label3->mapToGlobal(QPoint(10, 5)) - QPoint(200, 200));
-    QVERIFY(!Main->Dragging);
+    QVERIFY(!Main->Drag.Dragging);
     Main->PopupMenu->close();
 }
 

@@ -12,6 +12,8 @@ private slots:
     void colourRateLabels();
     void referenceLine_data();
     void referenceLine();
+    void waitText_data();
+    void waitText();
 };
 
 void TestRatePresentation::showRateLabels_data() {
@@ -154,6 +156,29 @@ void TestRatePresentation::colourRateLabels() {
     QCOMPARE(colours->RunCheckAlarm, alarmOn);
     QCOMPARE(colours->Label1, label1);
     QCOMPARE(colours->Label2, label2);
+}
+
+void TestRatePresentation::waitText_data() {
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("short host, odd padding") << "localhost"
+                                             << "\r\n      Wacht op localhost       \r\n";
+    QTest::newRow("one short: the blank goes after") << "www.dollars2euros.com"
+                                                     << "\r\nWacht op www.dollars2euros.com \r\n";
+    QTest::newRow("exactly 31") << "rates.example.nl.local"
+                                << "\r\nWacht op rates.example.nl.local\r\n";
+    QTest::newRow("longer than 31 stays whole")
+        << "rates.some-very-long-host.example"
+        << "\r\nWacht op rates.some-very-long-host.example\r\n";
+    QTest::newRow("no host") << ""
+                             << "\r\n           Wacht op            \r\n";
+}
+
+void TestRatePresentation::waitText() {
+    QFETCH(QString, host);
+    QFETCH(QString, expected);
+    QCOMPARE(WaitText(host), expected);
 }
 
 QTEST_APPLESS_MAIN(TestRatePresentation)

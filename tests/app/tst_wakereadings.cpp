@@ -92,7 +92,7 @@ private slots:
         QVERIFY(ready.wait());
         // The first reading, then the download timer on but far off.
         QVERIFY(ReadingWithin(10000));
-        Main->SetDownloadTimer(600000, true);
+        Main->Scheduler.SetDownloadTimer(600000, true);
         Stalls = std::make_unique<StallMeter>();
     }
 
@@ -119,10 +119,10 @@ private slots:
     }
 
     void theTimerOffReadsNothing() {
-        Main->SetDownloadTimer(600000, false);
+        Main->Scheduler.SetDownloadTimer(600000, false);
         Services.Wake();
         QVERIFY(!ReadingWithin(500));
-        Main->SetDownloadTimer(600000, true);
+        Main->Scheduler.SetDownloadTimer(600000, true);
     }
 
     void aWakeWaitsForTheNetwork() {

@@ -1,27 +1,20 @@
-#include "app/mainform.h"
-#include "app/windowset.h"
-#include "settings/appliedsettings.h"
 #include "settings/optionsform.h"
+#include "settings/settingsmodel.h"
 #include "settings/settingsstore.h"
-#include "sources/ratereading.h"
-#include "testkit/testhome.h"
-#include "testkit/windowfixture.h"
-#include "update/versionsform.h"
 #include "widgets/clrbtn.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QToolButton>
 
 #include <memory>
+#include <utility>
 
 using Values = QList<QPair<QString, QString>>;
 
@@ -30,7 +23,6 @@ class TestOptionsForm : public QObject {
 
 private slots:
     void initTestCase();
-    void init();
     void cleanup();
 
     void loadSettings_data();
@@ -42,48 +34,52 @@ private slots:
     void negativePositionBecomesTen();
     void downloadCheckActsAtOnce();
     void alarmCheckActsAtOnce();
-    void alarmCheckWithARate_data();
-    void alarmCheckWithARate();
     void okAppliesAndStoresEverything();
-    void unchangedSettingsKeepTheTimersCounting();
-    void checkNuCentresTheUpdateDialogOverThisOne();
     void cancelRestoresStoredMode();
-    void applyRearmsStoppedUpdateTimer();
     void unconfirmedChangesAreDroppedAtTheEnd();
 
 private:
-    void CreateWindows(const Values& stored = {});
+    // The dialog over a settings model of its own, created on a store with these values.
+    void CreateDialog(const Values& stored = {});
+    // Ends the dialog, which stores its values as it goes.
+    void EndDialog() { Options.reset(); }
     SettingsStore Store() const { return SettingsStore::AtPath(IniPath); }
 
-    TestHome Home;
+    QTemporaryDir Folder;
     QString IniPath;
-    std::unique_ptr<WindowFixture> Window;
-    TOptionsForm* Options = nullptr;
-    TMainForm* Main = nullptr;
+    std::unique_ptr<SettingsModel> Settings;
+    std::unique_ptr<TOptionsForm> Options;
+    // What the settings last asked of the download timer, the update timer and the alarm
+    // buttons.
+    std::pair<int, bool> DownloadTimer;
+    bool UpdatesOn = false;
+    bool AlarmShown = false;
 };
 
 void TestOptionsForm::initTestCase() {
-    // The window's first reading finds no server, and never asks the real sites.
-    QVERIFY(Home.IsValid());
-}
-
-void TestOptionsForm::init() {
-    static int run = 0;
-    IniPath = Home.FilePath(QStringLiteral("store%1.ini").arg(++run));
+    QVERIFY(Folder.isValid());
 }
 
 void TestOptionsForm::cleanup() {
-    Window.reset();
-    SharedRateReading() = RateReading{};
+    Options.reset();
+    Settings.reset();
 }
 
-void TestOptionsForm::CreateWindows(const Values& stored) {
+void TestOptionsForm::CreateDialog(const Values& stored) {
+    static int run = 0;
+    IniPath = Folder.filePath(QStringLiteral("store%1.ini").arg(++run));
     SettingsStore store = Store();
     for (const auto& [name, value] : stored)
         store.WriteString(name, value);
-    Window = std::make_unique<WindowFixture>(IniPath);
-    Options = Window->Set->OptionsForm.get();
-    Main = Window->Main;
+    Settings = std::make_unique<SettingsModel>(store);
+    connect(Settings.get(), &SettingsModel::DownloadTimerChanged, this,
+            [this](int intervalMs, bool on) {
+                DownloadTimer = {intervalMs, on};
+            });
+    connect(Settings.get(), &SettingsModel::UpdatesApplied, this,
+            [this](bool on) { UpdatesOn = on; });
+    connect(Settings.get(), &SettingsModel::AlarmShown, this, [this](bool on) { AlarmShown = on; });
+    Options = std::make_unique<TOptionsForm>(store, *Settings);
 }
 
 void TestOptionsForm::loadSettings_data() {
@@ -137,7 +133,7 @@ void TestOptionsForm::loadSettings() {
     QFETCH(bool, updates);
     QFETCH(bool, normal);
     QFETCH(QString, minutesAfter);
-    CreateWindows(stored);
+    CreateDialog(stored);
 
     QCOMPARE(Options->SecondsEdit->value(), seconds);
     QCOMPARE(Options->DownloadCheck->isChecked(), download);
@@ -149,44 +145,40 @@ void TestOptionsForm::loadSettings() {
     // The old minutes value is used once and removed.
     QCOMPARE(Store().ReadString("Aantal minuten", "absent"), minutesAfter);
 
-    // Applied to the main window at creation.
-    const AppliedSettings& applied = SharedAppliedSettings();
+    // Applied at creation.
+    const AppliedSettings& applied = Settings->Applied();
     QCOMPARE(applied.AlarmOn, alarm);
     QCOMPARE(applied.SoundOn, sound);
     QCOMPARE(applied.UpdatesOn, updates);
-    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), seconds * 1000);
-    QCOMPARE(Main->Scheduler.DownloadTimer.isActive(), download);
-    QCOMPARE(Main->UpdateTimer.isActive(), updates);
-    QCOMPARE(Main->MaxTimer.isActive(), alarm);
-    QCOMPARE(Main->MinTimer.isActive(), alarm);
-    QCOMPARE(Main->ButtonMax->isHidden(), !alarm);
-    QCOMPARE(Main->LargeMode, !normal);
+    QCOMPARE(DownloadTimer, std::pair(seconds * 1000, download));
+    QCOMPARE(UpdatesOn, updates);
+    QCOMPARE(AlarmShown, alarm);
+    QCOMPARE(Settings->LargeMode(), !normal);
     QCOMPARE(Options->SecondsEdit->isEnabled(), download);
     QCOMPARE(Options->GeluidCheck->isEnabled(), alarm);
 }
 
 void TestOptionsForm::minutesSurviveTheFirstShowing() {
-    CreateWindows({{"Aantal minuten", "2"}});
-    // The first showing reloads the dialog from the store before anything was saved.
-    Main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Main));
+    CreateDialog({{"Aantal minuten", "2"}});
+    // The main window's first showing reloads the dialog from the store before anything was
+    // saved.
+    Options->FirstShowing();
     QCOMPARE(Options->SecondsEdit->value(), 120);
-    Window.reset();
+    EndDialog();
     QCOMPARE(Store().ReadString("Aantal seconden", QString()), QStringLiteral("120"));
 }
 
 void TestOptionsForm::firstShowingReloadsWithoutApplying() {
-    CreateWindows();
+    CreateDialog();
     // Stored after the dialog's creation: the first showing reads it, yet applies nothing.
     Store().WriteBool("Geluid Aan", false);
-    Main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(Main));
+    Options->FirstShowing();
     QVERIFY(!Options->GeluidCheck->isChecked());
-    QVERIFY(SharedAppliedSettings().SoundOn);
+    QVERIFY(Settings->Applied().SoundOn);
 }
 
 void TestOptionsForm::emptyStoreCentresTheDialog() {
-    CreateWindows();
+    CreateDialog();
     QCOMPARE(Options->windowTitle(), QStringLiteral("qzRate - Instellingen"));
     QCOMPARE(Options->size(), QSize(517, 273));
     QCOMPARE(Options->palette().color(QPalette::Window), QColor(255, 255, 227));
@@ -213,121 +205,61 @@ void TestOptionsForm::negativePositionBecomesTen() {
     QFETCH(QString, top);
     QFETCH(QString, left);
     QFETCH(QPoint, placed);
-    CreateWindows({{"ConfigTop", top}, {"ConfigLeft", left}});
+    CreateDialog({{"ConfigTop", top}, {"ConfigLeft", left}});
     QCOMPARE(Options->pos(), placed);
-    Window.reset();
+    EndDialog();
     QCOMPARE(Store().ReadInteger("ConfigTop", 99), placed.y());
     QCOMPARE(Store().ReadInteger("ConfigLeft", 99), placed.x());
 }
 
 void TestOptionsForm::downloadCheckActsAtOnce() {
-    CreateWindows({{"Aantal seconden", "45"}});
+    CreateDialog({{"Aantal seconden", "45"}});
     Options->DownloadCheck->click();
-    QVERIFY(!Main->Scheduler.DownloadTimer.isActive());
+    QVERIFY(!DownloadTimer.second);
     QVERIFY(!Options->SecondsEdit->isEnabled());
     QVERIFY(!Options->Label2->isEnabled() && !Options->Label3->isEnabled());
     QVERIFY(Options->Label1->isEnabled());
     Options->SecondsEdit->setValue(55);
     Options->SecondsEdit->stepBy(1);
     Options->DownloadCheck->click();
-    QVERIFY(Main->Scheduler.DownloadTimer.isActive());
-    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 60000);
+    QCOMPARE(DownloadTimer, std::pair(60000, true));
 
     Options->DownloadCheck->click();
     Options->BtnCancel->click();
-    QVERIFY(Main->Scheduler.DownloadTimer.isActive());
-    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 45000);
+    QCOMPARE(DownloadTimer, std::pair(45000, true));
     QCOMPARE(Options->result(), int(QDialog::Rejected));
 }
 
 void TestOptionsForm::alarmCheckActsAtOnce() {
-    CreateWindows();
+    CreateDialog();
     Options->AlarmCheck->click();
-    QVERIFY(Main->ButtonMax->isHidden());
-    QVERIFY(Main->ButtonMin->isHidden());
-    QVERIFY(!Main->MaxTimer.isActive() && !Main->MinTimer.isActive());
+    QVERIFY(!AlarmShown);
     QVERIFY(!Options->GeluidCheck->isEnabled());
     QVERIFY(!Options->Label1->isEnabled() && !Options->Label4->isEnabled());
     QVERIFY(Options->Label2->isEnabled());
     // Only "OK" changes the applied setting.
-    QVERIFY(SharedAppliedSettings().AlarmOn);
+    QVERIFY(Settings->Applied().AlarmOn);
     Options->BtnOK->click();
-    QVERIFY(!SharedAppliedSettings().AlarmOn);
+    QVERIFY(!Settings->Applied().AlarmOn);
     QCOMPARE(Store().ReadString("Alarm Aan", QString()), QStringLiteral("0"));
-}
-
-void TestOptionsForm::alarmCheckWithARate_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<bool>("ok");
-    // ButtonMax, ButtonCheck, ButtonMin shown; then MaxTimer and MinTimer running.
-    QTest::addColumn<QString>("afterClick");
-    QTest::addColumn<QString>("afterButton");
-    QTest::addColumn<QString>("storedAfter");
-
-    QTest::newRow("on, unchecked, OK") << "1" << true << "... .."
-                                       << "... .."
-                                       << "0";
-    QTest::newRow("on, unchecked, Cancel") << "1" << false << "... .."
-                                           << "X.. X."
-                                           << "1";
-    // The check asks the applied setting, still off until "OK".
-    QTest::newRow("off, checked, OK") << "0" << true << "... XX"
-                                      << "X.. X."
-                                      << "1";
-    QTest::newRow("off, checked, Cancel") << "0" << false << "... XX"
-                                          << "... .."
-                                          << "0";
-}
-
-// The alarm check box and the two buttons with a rate above the band of the design levels.
-void TestOptionsForm::alarmCheckWithARate() {
-    QFETCH(QString, stored);
-    QFETCH(bool, ok);
-    QFETCH(QString, afterClick);
-    QFETCH(QString, afterButton);
-    QFETCH(QString, storedAfter);
-
-    // As at the program's start: nothing applied yet, no rate.
-    SharedRateReading() = RateReading{};
-    SharedAppliedSettings() = AppliedSettings{};
-    CreateWindows({{"Alarm Aan", stored}});
-    QList<Sweep> sweeps;
-    Main->PlaySweep = [&sweeps](Sweep sweep) { sweeps << sweep; };
-    Main->ComputeTradingLevels();
-    SharedRateReading().CurrentRate = 0.85;
-    const auto state = [this] {
-        const auto mark = [](bool on) { return on ? u'X' : u'.'; };
-        return QString() + mark(!Main->ButtonMax->isHidden()) +
-               mark(!Main->ButtonCheck->isHidden()) + mark(!Main->ButtonMin->isHidden()) + u' ' +
-               mark(Main->MaxTimer.isActive()) + mark(Main->MinTimer.isActive());
-    };
-
-    Options->AlarmCheck->click();
-    QCOMPARE(state(), afterClick);
-    (ok ? Options->BtnOK : Options->BtnCancel)->click();
-    QCOMPARE(state(), afterButton);
-    QCOMPARE(Store().ReadString("Alarm Aan", QString()), storedAfter);
-    QCOMPARE(sweeps.isEmpty(), afterButton != "X.. X.");
-    QVERIFY(sweeps.count(Sweep::Falling) == 0);
 }
 
 // Every control goes to its own applied setting and value, none to a neighbour's.
 void TestOptionsForm::okAppliesAndStoresEverything() {
-    CreateWindows();
+    CreateDialog();
     Options->RadioGroot->click();
     Options->GeluidCheck->click();
     Options->UpdatesCheck->click();
     Options->SecondsEdit->setValue(45);
-    QVERIFY(!Main->LargeMode);
+    QVERIFY(!Settings->LargeMode());
     Options->move(77, 33);
     Options->BtnOK->click();
-    QVERIFY(Main->LargeMode);
-    QCOMPARE(Main->height(), 300);
+    QVERIFY(Settings->LargeMode());
     QCOMPARE(Options->result(), int(QDialog::Accepted));
-    const AppliedSettings& applied = SharedAppliedSettings();
+    const AppliedSettings& applied = Settings->Applied();
     QVERIFY(applied.AlarmOn && !applied.SoundOn && !applied.UpdatesOn);
-    QVERIFY(!Main->UpdateTimer.isActive());
-    QCOMPARE(Main->Scheduler.DownloadTimer.interval(), 45000);
+    QVERIFY(!UpdatesOn);
+    QCOMPARE(DownloadTimer, std::pair(45000, true));
     const Values stored{{"ConfigTop", "33"},        {"ConfigLeft", "77"},
                         {"DownloadTimer Aan", "1"}, {"Aantal seconden", "45"},
                         {"Alarm Aan", "1"},         {"Geluid Aan", "0"},
@@ -337,75 +269,25 @@ void TestOptionsForm::okAppliesAndStoresEverything() {
     Options->RadioNormal->click();
     Options->GeluidCheck->click();
     Options->BtnOK->click();
-    QCOMPARE(Main->height(), 125);
+    QVERIFY(!Settings->LargeMode());
     QVERIFY(Store().ReadString("Geluid Aan", QString()) == "1" &&
             Store().ReadString("Updates Aan", QString()) == "0");
 }
 
-// Applying a value a timer already has changes nothing: its count goes on.
-void TestOptionsForm::unchangedSettingsKeepTheTimersCounting() {
-    CreateWindows();
-    // A second into the counts, so that a restart shows whatever the timers' clock lags.
-    QTRY_VERIFY(Main->Scheduler.DownloadTimer.remainingTime() < 29000);
-    for (TClrBtn* button : {Options->BtnOK, Options->BtnCancel}) {
-        button->click();
-        QVERIFY(Main->Scheduler.DownloadTimer.remainingTime() < 29500);
-        QVERIFY(Main->UpdateTimer.remainingTime() < 59500);
-    }
-}
-
-// The first showing of the update dialog centres on the main window, later ones on this dialog.
-void TestOptionsForm::checkNuCentresTheUpdateDialogOverThisOne() {
-    CreateWindows();
-    TVersionsForm* update = Window->Set->VersionsForm.get();
-    update->Ping.Program = QStringLiteral("/nonexistent/ping");
-    Main->setGeometry(100, 50, 340, 125);
-    Options->setGeometry(500, 300, 517, 273);
-    QList<QPoint> shownAt;
-    QTimer watch;
-    connect(&watch, &QTimer::timeout, update, [&] {
-        if (update->isVisible()) {
-            shownAt << update->pos();
-            update->reject();
-        }
-    });
-    watch.start(10);
-    Options->BtnCheck->click();
-    Options->BtnCheck->click();
-    const QSize size = update->frameGeometry().size();
-    const auto centred = [&size](const QRect& over) {
-        return QPoint(over.left() + (over.width() - size.width()) / 2,
-                      over.top() + (over.height() - size.height()) / 2);
-    };
-    QCOMPARE(shownAt.size(), 2);
-    // The frame's own size is known only once it was shown.
-    QVERIFY((shownAt[0] - centred(Main->frameGeometry())).manhattanLength() <= 4);
-    QCOMPARE(shownAt[1], centred(Options->frameGeometry()));
-}
-
 void TestOptionsForm::cancelRestoresStoredMode() {
-    CreateWindows();
+    CreateDialog();
     Options->RadioGroot->click();
     Options->BtnCancel->click();
-    QVERIFY(!Main->LargeMode);
+    QVERIFY(!Settings->LargeMode());
     QVERIFY(Options->RadioNormal->isChecked());
     QVERIFY(!Options->RadioGroot->isChecked());
 }
 
-void TestOptionsForm::applyRearmsStoppedUpdateTimer() {
-    CreateWindows();
-    QVERIFY(Main->UpdateTimer.isActive());
-    Main->UpdateTimer.stop(); // as after the automatic check has run
-    Options->BtnOK->click();
-    QVERIFY(Main->UpdateTimer.isActive());
-    QCOMPARE(Main->UpdateTimer.remainingTime() > 59000, true);
-}
-
 void TestOptionsForm::unconfirmedChangesAreDroppedAtTheEnd() {
-    CreateWindows();
+    CreateDialog();
     Options->DownloadCheck->click();
     Options->UpdatesCheck->click();
-    Window.reset();
+    EndDialog();
     QCOMPARE(Store().ReadString("DownloadTimer Aan", QString()), QStringLiteral("1"));
     QCOMPARE(Store().ReadString("Updates Aan", QString()), QStringLiteral("1"));
     QCOMPARE(Store().ReadString("Aantal seconden", QString()), QStringLiteral("30"));

@@ -1,10 +1,14 @@
-#include "app/mainformlogic.h"
+#include "app/windowplacement.h"
+
+#include "settings/settingsstore.h"
+
+#include <algorithm>
 
 namespace {
 
 constexpr int EdgeMargin = 10;
 constexpr int TaskBarRoom = 40;
-constexpr int WaitWidth = 31;
+constexpr int FarOff = 1 << 24;
 
 } // namespace
 
@@ -24,10 +28,12 @@ QPoint KeepOnScreen(const QPoint& position, const QSize& window, const QRect& sc
     return {int(left), int(top)};
 }
 
-QString WaitText(const QString& host) {
-    const QString text = QStringLiteral("Wacht op ") + host;
-    const qsizetype blanks = qMax<qsizetype>(0, WaitWidth - text.size());
-    const qsizetype before = blanks / 2;
-    return QStringLiteral("\r\n") + QString(before, u' ') + text + QString(blanks - before, u' ') +
-           QStringLiteral("\r\n");
+QPoint StoredPosition(const SettingsStore& store) {
+    return {std::clamp(store.ReadInteger(QStringLiteral("MainLeft"), 400), -FarOff, FarOff),
+            std::clamp(store.ReadInteger(QStringLiteral("MainTop"), 100), -FarOff, FarOff)};
+}
+
+void StorePosition(SettingsStore& store, const QPoint& position) {
+    store.WriteInteger(QStringLiteral("MainTop"), position.y());
+    store.WriteInteger(QStringLiteral("MainLeft"), position.x());
 }
