@@ -93,6 +93,7 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
 
     connect(&MaxTimer, &QTimer::timeout, this, &TMainForm::MaxTimerTimer);
     connect(&MinTimer, &QTimer::timeout, this, &TMainForm::MinTimerTimer);
+    connect(&Alarm, &AlarmWatch::DisplayChanged, this, &TMainForm::ShowAlarm);
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
     connect(&Scheduler.Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
     connect(&Scheduler.Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
@@ -370,6 +371,52 @@ void TMainForm::ShowReferenceLine(const QString& prefix, const ReferenceDay& day
 void TMainForm::SetLineToolTip(const QString& text) {
     for (QLabel* label : {Label1, Label2, Label3})
         label->setToolTip(text);
+}
+
+void TMainForm::CheckAlarm(double rate) {
+    const AppliedSettings& applied = SharedAppliedSettings();
+    Alarm.CheckAlarm(rate, Trading.SellLevel, Trading.BuyLevel, applied.AlarmOn, applied.SoundOn,
+                     LanguageCode(), Regional.decimalSeparator);
+}
+
+void TMainForm::CheckAlarmAtCurrentRate() {
+    CheckAlarm(SharedRateReading().CurrentRate);
+}
+
+void TMainForm::ShowAlarm(const AlarmDisplay& display) {
+    // The arrows keep blinking, struck through while silenced: the rate is still outside the band.
+    ButtonMax->setIcon(display.Silenced ? AlarmHighSilencedGlyph() : AlarmHighGlyph());
+    ButtonMin->setIcon(display.Silenced ? AlarmLowSilencedGlyph() : AlarmLowGlyph());
+    AlarmSpot->setToolTip(display.ToolTip);
+    AlarmSpot->setGeometry(ButtonMax->geometry());
+    AlarmSpot->setVisible(!display.ToolTip.isEmpty());
+    if (!display.Arrows)
+        return;
+    if (display.Arrows->State == AlarmState::Off) {
+        for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
+            button->hide();
+        return;
+    }
+    ButtonMax->setVisible(display.Arrows->ShowMax);
+    ButtonMin->setVisible(display.Arrows->ShowMin);
+    ButtonCheck->setVisible(display.Arrows->ShowCheck);
+    SetTimerRunning(MaxTimer, display.Arrows->MaxTimer);
+    SetTimerRunning(MinTimer, display.Arrows->MinTimer);
+}
+
+void TMainForm::SetAlarmDisplay(bool on) {
+    ButtonMax->setVisible(on);
+    ButtonMin->setVisible(on);
+    SetTimerRunning(MaxTimer, on);
+    SetTimerRunning(MinTimer, on);
+}
+
+void TMainForm::MaxTimerTimer() {
+    ButtonMax->setHidden(!ButtonMax->isHidden());
+}
+
+void TMainForm::MinTimerTimer() {
+    ButtonMin->setHidden(!ButtonMin->isHidden());
 }
 
 void TMainForm::ColourRateLabels() {

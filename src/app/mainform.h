@@ -1,17 +1,13 @@
 #pragma once
 
 #include "advice/advice.h"
-#include "alarm/alarm.h"
-#include "alarm/alarmnotice.h"
-#include "alarm/alarmsilence.h"
-#include "alarm/alarmsound.h"
+#include "alarm/alarmwatch.h"
 #include "app/deltahistory.h"
 #include "app/readingscheduler.h"
 #include "settings/mainwindowcontrols.h"
 #include "settings/settingsstore.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -24,7 +20,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
-class DesktopNotifier;
 
 // The borderless main window: trading parameters (large mode only), advice and the rate line.
 // The whole surface drags the window; a right click anywhere opens the popup menu. It knows no
@@ -64,15 +59,13 @@ public:
     void ComputeTradingLevels();
     // The advice at the rate of the shared reading, then the alarm check.
     void ShowAdvice();
+    // The alarm's check at the trading levels and the applied settings.
     void CheckAlarm(double rate);
-    // Each asks for one series of sweeps and returns at once; the series of one reading play
-    // one after another.
-    void BeepRising();
-    void BeepFalling();
+    void BeepRising() { Alarm.BeepRising(); }
+    void BeepFalling() { Alarm.BeepFalling(); }
     void MaxTimerTimer();
     void MinTimerTimer();
-    // A click on the arrow or the notification's action: silences an alarm that sounds.
-    void SilenceAlarm();
+    void SilenceAlarm() { Alarm.SilenceAlarm(); }
     void LeesOrvaneClick();
     // The reading, the levels and the advice in a row; an error of the reading goes to the
     // general error handler and ends the row.
@@ -93,11 +86,7 @@ public:
     // Seam: the screen under a point, the window's top-left corner (the primary screen when
     // none is there).
     std::function<QRect(const QPoint&)> ScreenGeometry;
-    // Plays a sweep without waiting for it; tests record the sweeps instead.
-    std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
-    // Where the alarm's changes of state go besides the window; none in most tests.
-    QPointer<DesktopNotifier> Notifier;
 
     bool ShownOnce = false;
     bool LargeMode = false;
@@ -109,9 +98,8 @@ public:
     // The reading timers, the source choice and the readings at once.
     ReadingScheduler Scheduler;
     TradingParameters Trading;
-    AlarmSound Sound;
-    AlarmNotices Notices;
-    AlarmSilence Silence;
+    // The alarm's decision, silence, sweeps and notices; the window draws what it shows.
+    AlarmWatch Alarm;
 
     QFrame* PanelMain;
     QLabel* Label4;
@@ -212,7 +200,8 @@ private:
     std::array<QLineEdit*, 8> ParameterEdits() const;
     // Where the alarm arrows lie in the window, whether one shows or not.
     QRect ArrowSpot() const;
-    void ShowSilence();
+    // The arrows, their blink and their spot's tooltip.
+    void ShowAlarm(const AlarmDisplay& display);
 
     SettingsStore Store;
     QImage DeltaImage;

@@ -135,9 +135,10 @@ void WindowSet::MakeUnseen() {
 WindowSet::~WindowSet() = default;
 
 void WindowSet::Attach(DesktopNotifier& notifier) {
-    MainForm->Notifier = &notifier;
-    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, MainForm.get(),
-                     &TMainForm::SilenceAlarm);
+    AlarmWatch& alarm = MainForm->Alarm;
+    QObject::connect(&alarm, &AlarmWatch::NoticeRaised, &notifier, &DesktopNotifier::Notify);
+    QObject::connect(&alarm, &AlarmWatch::NoticeWithdrawn, &notifier, &DesktopNotifier::Close);
+    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &alarm, &AlarmWatch::SilenceAlarm);
 }
 
 void WindowSet::Attach(SystemBus& bus) {

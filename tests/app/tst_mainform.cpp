@@ -464,7 +464,7 @@ void TestMainForm::tradingFileAtFirstShowing() {
     // A rate is there already, so the first showing's advice has something to show.
     SharedRateReading().RateText = "0,8000";
     Main->Regional.decimalSeparator = u',';
-    Main->PlaySweep = {};
+    Main->Alarm.PlaySweep = {};
     ShowMainForm();
     // The export is read as soon as the event loop runs.
     QCoreApplication::sendPostedEvents();

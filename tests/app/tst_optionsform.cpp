@@ -292,7 +292,7 @@ void TestOptionsForm::alarmCheckWithARate() {
     SharedAppliedSettings() = AppliedSettings{};
     CreateWindows({{"Alarm Aan", stored}});
     QList<Sweep> sweeps;
-    Main->PlaySweep = [&sweeps](Sweep sweep) { sweeps << sweep; };
+    Main->Alarm.PlaySweep = [&sweeps](Sweep sweep) { sweeps << sweep; };
     Main->ComputeTradingLevels();
     SharedRateReading().CurrentRate = 0.85;
     const auto state = [this] {
