@@ -2,6 +2,7 @@
 
 #include "app/mainformlogic.h"
 #include "app/ratepresentation.h"
+#include "platform/application.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
 #include "settings/appliedsettings.h"
@@ -94,6 +95,8 @@ TMainForm::TMainForm(const SettingsStore& store, QWidget* parent)
     connect(&MaxTimer, &QTimer::timeout, this, &TMainForm::MaxTimerTimer);
     connect(&MinTimer, &QTimer::timeout, this, &TMainForm::MinTimerTimer);
     connect(&Alarm, &AlarmWatch::DisplayChanged, this, &TMainForm::ShowAlarm);
+    connect(&Desk, &TradingDesk::AdviceChanged, this,
+            qOverload<const AdviceTexts&>(&TMainForm::ShowAdvice));
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
     connect(&Scheduler.Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
     connect(&Scheduler.Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
@@ -111,30 +114,34 @@ void TMainForm::CreatePanelMain() {
         QLabel* TMainForm::*label;
         QLineEdit* TMainForm::*edit;
         const char* caption;
-        const char* value;
     } rows[] = {
-        {&TMainForm::Label4, &TMainForm::Edit1, "KoopDrempel %", "2,45"},
-        {&TMainForm::Label5, &TMainForm::Edit2, "VerkoopDrempel %", "2,35"},
-        {&TMainForm::Label6, &TMainForm::Edit3, "KoopAgressie", "0,84"},
-        {&TMainForm::Label7, &TMainForm::Edit4, "VerkoopAgressie", "0,76"},
-        {&TMainForm::Label8, &TMainForm::Edit5, "Kosten %", "0,22"},
-        {&TMainForm::Label9, &TMainForm::Edit6, "ReferentieWaarde", "1534,71"},
-        {&TMainForm::Label10, &TMainForm::Edit7, "ReferentieKoers", "0,9027"},
-        {&TMainForm::Label11, &TMainForm::Edit8, "Aantal", "1852"},
+        {&TMainForm::Label4, &TMainForm::Edit1, "KoopDrempel %"},
+        {&TMainForm::Label5, &TMainForm::Edit2, "VerkoopDrempel %"},
+        {&TMainForm::Label6, &TMainForm::Edit3, "KoopAgressie"},
+        {&TMainForm::Label7, &TMainForm::Edit4, "VerkoopAgressie"},
+        {&TMainForm::Label8, &TMainForm::Edit5, "Kosten %"},
+        {&TMainForm::Label9, &TMainForm::Edit6, "ReferentieWaarde"},
+        {&TMainForm::Label10, &TMainForm::Edit7, "ReferentieKoers"},
+        {&TMainForm::Label11, &TMainForm::Edit8, "Aantal"},
     };
     int top = 4;
-    for (const auto& row : rows) {
+    for (int index = 0; index < 8; ++index) {
+        const auto& row = rows[index];
         QLabel* label = new QLabel(QString::fromUtf8(row.caption), PanelMain);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setGeometry(8, top, 166, 20);
-        QLineEdit* edit = new QLineEdit(QString::fromUtf8(row.value), PanelMain);
+        QLineEdit* edit = new QLineEdit(Desk.Texts()[index], PanelMain);
         // A right click opens the window's menu only, not the edit's own menu on top of it.
         edit->setContextMenuPolicy(Qt::PreventContextMenu);
         edit->setGeometry(182, top, 90, 20);
+        connect(edit, &QLineEdit::textChanged, &Desk,
+                [this, index](const QString& text) { Desk.SetText(index, text); });
         this->*row.label = label;
         this->*row.edit = edit;
         top += 21;
     }
+    connect(&Desk, &TradingDesk::TextChanged, this,
+            [this](int index, const QString& text) { ParameterEdits()[index]->setText(text); });
 }
 
 void TMainForm::CreatePanelAdvies() {
@@ -373,10 +380,41 @@ void TMainForm::SetLineToolTip(const QString& text) {
         label->setToolTip(text);
 }
 
+std::array<QLineEdit*, 8> TMainForm::ParameterEdits() const {
+    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
+}
+
+void TMainForm::ReadTradingParameters(bool atFirstShowing) {
+    if (const std::optional<QString> error =
+            Desk.ReadTradingParameters(SettingsStore(QStringLiteral("Orvane")), atFirstShowing))
+        Application::ShowException(*error);
+    else
+        ShowAdvice();
+}
+
+void TMainForm::ShowAdvice() {
+    RateReading& reading = SharedRateReading();
+    reading.CurrentRate = ParseNumber(reading.RateText);
+    if (Desk.ShowAdvice(reading.CurrentRate, Regional))
+        CheckAlarm(reading.CurrentRate);
+}
+
+void TMainForm::ShowAdvice(const AdviceTexts& texts) {
+    for (const auto& [label, text] :
+         {std::pair{AdviesLabel, texts.AdviesLabel}, std::pair{KoopLabel, texts.KoopLabel},
+          std::pair{VerkoopLabel, texts.VerkoopLabel}}) {
+        label->setText(text);
+        label->adjustSize();
+    }
+    QPalette colours = AdviesLabel->palette();
+    colours.setColor(QPalette::WindowText, texts.AdviesColour);
+    AdviesLabel->setPalette(colours);
+}
+
 void TMainForm::CheckAlarm(double rate) {
     const AppliedSettings& applied = SharedAppliedSettings();
-    Alarm.CheckAlarm(rate, Trading.SellLevel, Trading.BuyLevel, applied.AlarmOn, applied.SoundOn,
-                     LanguageCode(), Regional.decimalSeparator);
+    Alarm.CheckAlarm(rate, Desk.Trading.SellLevel, Desk.Trading.BuyLevel, applied.AlarmOn,
+                     applied.SoundOn, LanguageCode(), Regional.decimalSeparator);
 }
 
 void TMainForm::CheckAlarmAtCurrentRate() {

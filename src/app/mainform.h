@@ -1,6 +1,6 @@
 #pragma once
 
-#include "advice/advice.h"
+#include "advice/tradingdesk.h"
 #include "alarm/alarmwatch.h"
 #include "app/deltahistory.h"
 #include "app/readingscheduler.h"
@@ -55,8 +55,10 @@ public:
 
     // Fills the parameter edits from the sibling program's export. Errors reach the caller;
     // at the first showing a store that names no file means there is nothing to read.
-    void ReadTradingFile(bool atFirstShowing = false);
-    void ComputeTradingLevels();
+    void ReadTradingFile(bool atFirstShowing = false) {
+        Desk.ReadTradingFile(SettingsStore(QStringLiteral("Orvane")), atFirstShowing);
+    }
+    void ComputeTradingLevels() { Desk.ComputeTradingLevels(); }
     // The advice at the rate of the shared reading, then the alarm check.
     void ShowAdvice();
     // The alarm's check at the trading levels and the applied settings.
@@ -66,7 +68,7 @@ public:
     void MaxTimerTimer();
     void MinTimerTimer();
     void SilenceAlarm() { Alarm.SilenceAlarm(); }
-    void LeesOrvaneClick();
+    void LeesOrvaneClick() { ReadTradingParameters(false); }
     // The reading, the levels and the advice in a row; an error of the reading goes to the
     // general error handler and ends the row.
     void ReadTradingParameters(bool atFirstShowing);
@@ -97,7 +99,8 @@ public:
     DeltaHistory Marks;
     // The reading timers, the source choice and the readings at once.
     ReadingScheduler Scheduler;
-    TradingParameters Trading;
+    // The trading parameters, their levels and the advice; the edits and the panel follow it.
+    TradingDesk Desk;
     // The alarm's decision, silence, sweeps and notices; the window draws what it shows.
     AlarmWatch Alarm;
 
@@ -160,8 +163,6 @@ signals:
     void FirstShown();
     // A size's layout was applied, also when the window had that size already.
     void SizeChanged(bool large);
-    // The advice at a new rate; its limits show in the settings dialog too.
-    void AdviceChanged(const AdviceTexts& texts);
     // A failed reading's message, to show over the window.
     void MessageAsked(const QString& line);
     // "Instellingen...": the settings dialog, modal and above this window.
@@ -198,6 +199,7 @@ private:
     void RestoreCursor();
     void LineUpRateLabels();
     std::array<QLineEdit*, 8> ParameterEdits() const;
+    void ShowAdvice(const AdviceTexts& texts);
     // Where the alarm arrows lie in the window, whether one shows or not.
     QRect ArrowSpot() const;
     // The arrows, their blink and their spot's tooltip.

@@ -78,7 +78,7 @@ void WindowSet::WireOptionsForm() {
     // Before the dialog applies the settings: the size switches check its radio buttons.
     QObject::connect(&main, &TMainForm::SizeChanged, &options, &TOptionsForm::CheckSizeMode);
     QObject::connect(&main, &TMainForm::FirstShown, &options, &TOptionsForm::FirstShowing);
-    QObject::connect(&main, &TMainForm::AdviceChanged, &options,
+    QObject::connect(&main.Desk, &TradingDesk::AdviceChanged, &options,
                      [&options](const AdviceTexts& texts) {
                          options.ShowLimits(texts.LabelBoven, texts.LabelOnder);
                      });
@@ -155,7 +155,9 @@ void WindowSet::Attach(HistoryService& history, ChartOpener& chart) {
                                                       main.Scheduler.Clock().toMSecsSinceEpoch()));
                      });
     QObject::connect(main.Koersverloop, &QAction::triggered, &chart, &ChartOpener::OpenChart);
-    chart.Levels = [&main] { return std::pair{main.Trading.BuyLevel, main.Trading.SellLevel}; };
+    chart.Levels = [&desk = main.Desk] {
+        return std::pair{desk.Trading.BuyLevel, desk.Trading.SellLevel};
+    };
     QObject::connect(&history, &HistoryService::ReferenceHeld, &main.Scheduler.Refresh,
                      &RefreshCycle::HoldReference);
     QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::referenceFetched, &history,

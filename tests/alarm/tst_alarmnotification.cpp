@@ -69,8 +69,8 @@ void TestAlarmNotification::CreateWindow(bool serviceAnswers) {
     Window->Set->Attach(*Notifier);
     Main->Alarm.PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
     Main->Regional.decimalSeparator = u',';
-    Main->Trading.SellLevel = 0.8482;
-    Main->Trading.BuyLevel = 0.8084;
+    Main->Desk.Trading.SellLevel = 0.8482;
+    Main->Desk.Trading.BuyLevel = 0.8084;
     SharedAppliedSettings().AlarmOn = true;
     SharedAppliedSettings().SoundOn = true;
 }

@@ -67,7 +67,7 @@ private slots:
         QVERIFY(Window->Show());
         // Readings come only when the test asks for them.
         Window->Quiet();
-        QTRY_COMPARE(Main->Trading.SellLevel, 0.8482);
+        QTRY_COMPARE(Main->Desk.Trading.SellLevel, 0.8482);
     }
 
     void cleanupTestCase() {

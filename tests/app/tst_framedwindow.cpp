@@ -83,7 +83,7 @@ private slots:
         qputenv("QZRATE_IEX_URL", Iex.Url().toString().toUtf8());
         qputenv("QZRATE_D2E_URL", D2e.Url().toString().toUtf8());
         OpenMisplaced();
-        QTRY_COMPARE(Main->Trading.SellLevel, 0.8482);
+        QTRY_COMPARE(Main->Desk.Trading.SellLevel, 0.8482);
     }
 
     void cleanupTestCase() { Set.reset(); }
