@@ -5,6 +5,13 @@
 
 #include <memory>
 
+namespace {
+
+// The arrows' tooltip while the alarm sounds.
+const QString Sounds = QStringLiteral("Klik om het geluid van het alarm uit te zetten");
+
+} // namespace
+
 // The alarm from check to check without a window: the band of 0,8084 to 0,8482, notices in
 // Dutch with a decimal comma.
 class TestAlarmWatch : public QObject {
@@ -57,30 +64,18 @@ private slots:
         QTest::addColumn<bool>("soundOn");
         // A click on the arrow after the check, then the same check again.
         QTest::addColumn<bool>("click");
-        QTest::addColumn<QString>("sweeps");
-        // The notice's action; "-": no notice.
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("withdrawn");
-        // The arrows' tooltip at the end; "-": nothing shown.
-        QTest::addColumn<QString>("toolTip");
-
-        const QString sounds = QStringLiteral("Klik om het geluid van het alarm uit te zetten");
-        QTest::newRow("above") << 0.85 << true << true << false << "R"
-                               << "Stil" << 0 << sounds;
-        QTest::newRow("below") << 0.80 << true << true << false << "F"
-                               << "Stil" << 0 << sounds;
-        QTest::newRow("above, sound off") << 0.85 << true << false << false << ""
-                                          << "" << 0 << "";
-        QTest::newRow("inside") << 0.83 << true << true << false << ""
-                                << "-" << 1 << "";
-        QTest::newRow("alarm off") << 0.85 << false << true << false << ""
-                                   << "-" << 1 << "";
-        QTest::newRow("no rate") << 0.0 << true << true << false << ""
-                                 << "-" << 0 << "-";
-        QTest::newRow("above, clicked") << 0.85 << true << true << true << "R"
-                                        << "Stil" << 1 << "Alarm stil";
-        QTest::newRow("above with the sound off, clicked") << 0.85 << true << false << true << ""
-                                                           << "" << 0 << "";
+        // The sweeps | each notice's action in brackets | the notices withdrawn | the arrows'
+        // tooltip at the end ("-": nothing shown).
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("above") << 0.85 << true << true << false << "R|[Stil]|0|" + Sounds;
+        QTest::newRow("below") << 0.80 << true << true << false << "F|[Stil]|0|" + Sounds;
+        QTest::newRow("above, sound off") << 0.85 << true << false << false << "|[]|0|";
+        QTest::newRow("inside") << 0.83 << true << true << false << "||1|";
+        QTest::newRow("alarm off") << 0.85 << false << true << false << "||1|";
+        QTest::newRow("no rate") << 0.0 << true << true << false << "||0|-";
+        QTest::newRow("above, clicked") << 0.85 << true << true << true << "R|[Stil]|1|Alarm stil";
+        QTest::newRow("above with the sound off, clicked")
+            << 0.85 << true << false << true << "|[]|0|";
     }
 
     void aCheck() {
@@ -88,13 +83,10 @@ private slots:
         QFETCH(bool, alarmOn);
         QFETCH(bool, soundOn);
         QFETCH(bool, click);
-        QFETCH(QString, sweeps);
-        QFETCH(QString, action);
-        QFETCH(int, withdrawn);
-        QFETCH(QString, toolTip);
+        QFETCH(QString, outcome);
 
         QSignalSpy raised(Watch.get(), &AlarmWatch::NoticeRaised);
-        QSignalSpy withdrawals(Watch.get(), &AlarmWatch::NoticeWithdrawn);
+        QSignalSpy withdrawn(Watch.get(), &AlarmWatch::NoticeWithdrawn);
         QString shown = QStringLiteral("-");
         connect(Watch.get(), &AlarmWatch::DisplayChanged, this,
                 [&shown](const AlarmDisplay& display) { shown = display.ToolTip; });
@@ -103,11 +95,11 @@ private slots:
             Watch->SilenceAlarm();
             Check(rate, alarmOn, soundOn);
         }
-        QCOMPARE(Sweeps, sweeps);
-        QCOMPARE(raised.isEmpty() ? QStringLiteral("-") : raised[0][2].toString(), action);
-        QCOMPARE(raised.size(), action == "-" ? 0 : 1);
-        QCOMPARE(withdrawals.size(), withdrawn);
-        QCOMPARE(shown, toolTip);
+        QString actions;
+        for (const QList<QVariant>& notice : raised)
+            actions += u'[' + notice[2].toString() + u']';
+        QCOMPARE(Sweeps + u'|' + actions + u'|' + QString::number(withdrawn.size()) + u'|' + shown,
+                 outcome);
     }
 };
 
