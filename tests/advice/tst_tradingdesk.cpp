@@ -61,6 +61,9 @@ private slots:
         const auto texts = advice[0][0].value<AdviceTexts>();
         QCOMPARE(texts.LabelBoven + ' ' + texts.LabelOnder,
                  aantal == "926" ? "1,6963 1,6167" : "0,8482 0,8084");
+        // Below 0,1 there is none: the panel and the alarm stay as they are.
+        QVERIFY(!desk.ShowAdvice(0.05, RegionalSettings{}));
+        QCOMPARE(advice.size(), 1);
     }
 };
 
