@@ -226,7 +226,7 @@ public:
           Chart(History, Home.Ini()) {
         Window.Set->Attach(History, Chart);
         TMainForm& main = *Window.Main;
-        main.PlaySweep = {};
+        main.Alarm.PlaySweep = {};
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", Bus.BusAddress());
         if (!Bus.IsUp() ||
             !Services.Register(Bus.Connect(QStringLiteral("services%1").arg(++Runs))) ||

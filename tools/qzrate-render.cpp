@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     WindowSet windows(SettingsStore::AtPath(scratch.filePath("qzRate.ini")));
     TMainForm& main = *windows.MainForm;
     // Pictures only: the alarm stays silent.
-    main.PlaySweep = {};
+    main.Alarm.PlaySweep = {};
     main.show();
     // The first showing reads the trading parameters once the event loop runs: let it run
     // once, or the pictures show the advice of empty parameters.

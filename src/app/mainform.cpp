@@ -2,6 +2,7 @@
 
 #include "app/ratepresentation.h"
 #include "app/windowplacement.h"
+#include "platform/application.h"
 #include "platform/applog.h"
 #include "platform/screens.h"
 #include "settings/programidentity.h"
@@ -88,6 +89,9 @@ TMainForm::TMainForm(const SettingsStore& store, SettingsModel& settings, QWidge
 
     connect(&MaxTimer, &QTimer::timeout, this, &TMainForm::MaxTimerTimer);
     connect(&MinTimer, &QTimer::timeout, this, &TMainForm::MinTimerTimer);
+    connect(&Alarm, &AlarmWatch::DisplayChanged, this, &TMainForm::ShowAlarm);
+    connect(&Desk, &TradingDesk::AdviceChanged, this,
+            qOverload<const AdviceTexts&>(&TMainForm::ShowAdvice));
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
     connect(&Scheduler.Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
     connect(&Scheduler.Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
@@ -107,30 +111,34 @@ void TMainForm::CreatePanelMain() {
         QLabel* TMainForm::*label;
         QLineEdit* TMainForm::*edit;
         const char* caption;
-        const char* value;
     } rows[] = {
-        {&TMainForm::Label4, &TMainForm::Edit1, "KoopDrempel %", "2,45"},
-        {&TMainForm::Label5, &TMainForm::Edit2, "VerkoopDrempel %", "2,35"},
-        {&TMainForm::Label6, &TMainForm::Edit3, "KoopAgressie", "0,84"},
-        {&TMainForm::Label7, &TMainForm::Edit4, "VerkoopAgressie", "0,76"},
-        {&TMainForm::Label8, &TMainForm::Edit5, "Kosten %", "0,22"},
-        {&TMainForm::Label9, &TMainForm::Edit6, "ReferentieWaarde", "1534,71"},
-        {&TMainForm::Label10, &TMainForm::Edit7, "ReferentieKoers", "0,9027"},
-        {&TMainForm::Label11, &TMainForm::Edit8, "Aantal", "1852"},
+        {&TMainForm::Label4, &TMainForm::Edit1, "KoopDrempel %"},
+        {&TMainForm::Label5, &TMainForm::Edit2, "VerkoopDrempel %"},
+        {&TMainForm::Label6, &TMainForm::Edit3, "KoopAgressie"},
+        {&TMainForm::Label7, &TMainForm::Edit4, "VerkoopAgressie"},
+        {&TMainForm::Label8, &TMainForm::Edit5, "Kosten %"},
+        {&TMainForm::Label9, &TMainForm::Edit6, "ReferentieWaarde"},
+        {&TMainForm::Label10, &TMainForm::Edit7, "ReferentieKoers"},
+        {&TMainForm::Label11, &TMainForm::Edit8, "Aantal"},
     };
     int top = 4;
-    for (const auto& row : rows) {
+    for (int index = 0; index < 8; ++index) {
+        const auto& row = rows[index];
         QLabel* label = new QLabel(QString::fromUtf8(row.caption), PanelMain);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setGeometry(8, top, 166, 20);
-        QLineEdit* edit = new QLineEdit(QString::fromUtf8(row.value), PanelMain);
+        QLineEdit* edit = new QLineEdit(Desk.Texts()[index], PanelMain);
         // A right click opens the window's menu only, not the edit's own menu on top of it.
         edit->setContextMenuPolicy(Qt::PreventContextMenu);
         edit->setGeometry(182, top, 90, 20);
+        connect(edit, &QLineEdit::textChanged, &Desk,
+                [this, index](const QString& text) { Desk.SetText(index, text); });
         this->*row.label = label;
         this->*row.edit = edit;
         top += 21;
     }
+    connect(&Desk, &TradingDesk::TextChanged, this,
+            [this](int index, const QString& text) { ParameterEdits()[index]->setText(text); });
 }
 
 void TMainForm::CreatePanelAdvies() {
@@ -389,6 +397,83 @@ void TMainForm::ShowReferenceLine(const QString& prefix, const ReferenceDay& day
 void TMainForm::SetLineToolTip(const QString& text) {
     for (QLabel* label : {Label1, Label2, Label3})
         label->setToolTip(text);
+}
+
+std::array<QLineEdit*, 8> TMainForm::ParameterEdits() const {
+    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
+}
+
+void TMainForm::ReadTradingParameters(bool atFirstShowing) {
+    if (const std::optional<QString> error =
+            Desk.ReadTradingParameters(SettingsStore(QStringLiteral("Orvane")), atFirstShowing))
+        Application::ShowException(*error);
+    else
+        ShowAdvice();
+}
+
+void TMainForm::ShowAdvice() {
+    RateReading& reading = SharedRateReading();
+    reading.CurrentRate = ParseNumber(reading.RateText);
+    if (Desk.ShowAdvice(reading.CurrentRate, Regional))
+        CheckAlarm(reading.CurrentRate);
+}
+
+void TMainForm::ShowAdvice(const AdviceTexts& texts) {
+    for (const auto& [label, text] :
+         {std::pair{AdviesLabel, texts.AdviesLabel}, std::pair{KoopLabel, texts.KoopLabel},
+          std::pair{VerkoopLabel, texts.VerkoopLabel}}) {
+        label->setText(text);
+        label->adjustSize();
+    }
+    QPalette colours = AdviesLabel->palette();
+    colours.setColor(QPalette::WindowText, texts.AdviesColour);
+    AdviesLabel->setPalette(colours);
+}
+
+void TMainForm::CheckAlarm(double rate) {
+    const AppliedSettings& applied = Settings.Applied();
+    Alarm.CheckAlarm(rate, Desk.Trading.SellLevel, Desk.Trading.BuyLevel, applied.AlarmOn,
+                     applied.SoundOn, LanguageCode(), Regional.decimalSeparator);
+}
+
+void TMainForm::CheckAlarmAtCurrentRate() {
+    CheckAlarm(SharedRateReading().CurrentRate);
+}
+
+void TMainForm::ShowAlarm(const AlarmDisplay& display) {
+    // The arrows keep blinking, struck through while silenced: the rate is still outside the band.
+    ButtonMax->setIcon(display.Silenced ? AlarmHighSilencedGlyph() : AlarmHighGlyph());
+    ButtonMin->setIcon(display.Silenced ? AlarmLowSilencedGlyph() : AlarmLowGlyph());
+    AlarmSpot->setToolTip(display.ToolTip);
+    AlarmSpot->setGeometry(ButtonMax->geometry());
+    AlarmSpot->setVisible(!display.ToolTip.isEmpty());
+    if (!display.Arrows)
+        return;
+    if (display.Arrows->State == AlarmState::Off) {
+        for (QToolButton* button : {ButtonMax, ButtonMin, ButtonCheck})
+            button->hide();
+        return;
+    }
+    ButtonMax->setVisible(display.Arrows->ShowMax);
+    ButtonMin->setVisible(display.Arrows->ShowMin);
+    ButtonCheck->setVisible(display.Arrows->ShowCheck);
+    SetTimerRunning(MaxTimer, display.Arrows->MaxTimer);
+    SetTimerRunning(MinTimer, display.Arrows->MinTimer);
+}
+
+void TMainForm::SetAlarmDisplay(bool on) {
+    ButtonMax->setVisible(on);
+    ButtonMin->setVisible(on);
+    SetTimerRunning(MaxTimer, on);
+    SetTimerRunning(MinTimer, on);
+}
+
+void TMainForm::MaxTimerTimer() {
+    ButtonMax->setHidden(!ButtonMax->isHidden());
+}
+
+void TMainForm::MinTimerTimer() {
+    ButtonMin->setHidden(!ButtonMin->isHidden());
 }
 
 void TMainForm::ColourRateLabels() {

@@ -1,17 +1,13 @@
 #pragma once
 
-#include "advice/advice.h"
-#include "alarm/alarm.h"
-#include "alarm/alarmnotice.h"
-#include "alarm/alarmsilence.h"
-#include "alarm/alarmsound.h"
+#include "advice/tradingdesk.h"
+#include "alarm/alarmwatch.h"
 #include "app/deltahistory.h"
 #include "app/readingscheduler.h"
 #include "settings/settingsstore.h"
 #include "widgets/windowdrag.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -24,7 +20,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
-class DesktopNotifier;
 class SettingsModel;
 
 // The borderless main window: trading parameters (large mode only), advice and the rate line.
@@ -62,20 +57,20 @@ public:
 
     // Fills the parameter edits from the sibling program's export. Errors reach the caller;
     // at the first showing a store that names no file means there is nothing to read.
-    void ReadTradingFile(bool atFirstShowing = false);
-    void ComputeTradingLevels();
+    void ReadTradingFile(bool atFirstShowing = false) {
+        Desk.ReadTradingFile(SettingsStore(QStringLiteral("Orvane")), atFirstShowing);
+    }
+    void ComputeTradingLevels() { Desk.ComputeTradingLevels(); }
     // The advice at the rate of the shared reading, then the alarm check.
     void ShowAdvice();
+    // The alarm's check at the trading levels and the applied settings.
     void CheckAlarm(double rate);
-    // Each asks for one series of sweeps and returns at once; the series of one reading play
-    // one after another.
-    void BeepRising();
-    void BeepFalling();
+    void BeepRising() { Alarm.BeepRising(); }
+    void BeepFalling() { Alarm.BeepFalling(); }
     void MaxTimerTimer();
     void MinTimerTimer();
-    // A click on the arrow or the notification's action: silences an alarm that sounds.
-    void SilenceAlarm();
-    void LeesOrvaneClick();
+    void SilenceAlarm() { Alarm.SilenceAlarm(); }
+    void LeesOrvaneClick() { ReadTradingParameters(false); }
     // The reading, the levels and the advice in a row; an error of the reading goes to the
     // general error handler and ends the row.
     void ReadTradingParameters(bool atFirstShowing);
@@ -90,11 +85,7 @@ public:
     // Seam: the screen under a point, the window's top-left corner (the primary screen when
     // none is there).
     std::function<QRect(const QPoint&)> ScreenGeometry;
-    // Plays a sweep without waiting for it; tests record the sweeps instead.
-    std::function<void(Sweep)> PlaySweep = [this](Sweep sweep) { Sound.Play(sweep); };
     RegionalSettings Regional = SystemRegionalSettings();
-    // Where the alarm's changes of state go besides the window; none in most tests.
-    QPointer<DesktopNotifier> Notifier;
 
     bool ShownOnce = false;
     // Drags the window from any control; a right press opens the popup menu.
@@ -103,10 +94,10 @@ public:
     DeltaHistory Marks;
     // The reading timers, the source choice and the readings at once.
     ReadingScheduler Scheduler;
-    TradingParameters Trading;
-    AlarmSound Sound;
-    AlarmNotices Notices;
-    AlarmSilence Silence;
+    // The trading parameters, their levels and the advice; the edits and the panel follow it.
+    TradingDesk Desk;
+    // The alarm's decision, silence, sweeps and notices; the window draws what it shows.
+    AlarmWatch Alarm;
 
     QFrame* PanelMain;
     QLabel* Label4;
@@ -164,8 +155,6 @@ public:
 signals:
     // At the first showing, before the window takes its size: the settings are read again.
     void FirstShown();
-    // The advice at a new rate; its limits show in the settings dialog too.
-    void AdviceChanged(const AdviceTexts& texts);
     // A failed reading's message, to show over the window.
     void MessageAsked(const QString& line);
     // "Instellingen...": the settings dialog, modal and above this window.
@@ -202,9 +191,11 @@ private:
     void RestoreCursor();
     void LineUpRateLabels();
     std::array<QLineEdit*, 8> ParameterEdits() const;
+    void ShowAdvice(const AdviceTexts& texts);
     // Where the alarm arrows lie in the window, whether one shows or not.
     QRect ArrowSpot() const;
-    void ShowSilence();
+    // The arrows, their blink and their spot's tooltip.
+    void ShowAlarm(const AlarmDisplay& display);
 
     SettingsStore Store;
     SettingsModel& Settings;

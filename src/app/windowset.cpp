@@ -91,7 +91,7 @@ void WindowSet::WireOptionsForm() {
     TMainForm& main = *MainForm;
     TOptionsForm& options = *OptionsForm;
     QObject::connect(&main, &TMainForm::FirstShown, &options, &TOptionsForm::FirstShowing);
-    QObject::connect(&main, &TMainForm::AdviceChanged, &options,
+    QObject::connect(&main.Desk, &TradingDesk::AdviceChanged, &options,
                      [&options](const AdviceTexts& texts) {
                          options.ShowLimits(texts.LabelBoven, texts.LabelOnder);
                      });
@@ -147,9 +147,10 @@ void WindowSet::MakeUnseen() {
 WindowSet::~WindowSet() = default;
 
 void WindowSet::Attach(DesktopNotifier& notifier) {
-    MainForm->Notifier = &notifier;
-    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, MainForm.get(),
-                     &TMainForm::SilenceAlarm);
+    AlarmWatch& alarm = MainForm->Alarm;
+    QObject::connect(&alarm, &AlarmWatch::NoticeRaised, &notifier, &DesktopNotifier::Notify);
+    QObject::connect(&alarm, &AlarmWatch::NoticeWithdrawn, &notifier, &DesktopNotifier::Close);
+    QObject::connect(&notifier, &DesktopNotifier::SilenceAsked, &alarm, &AlarmWatch::SilenceAlarm);
 }
 
 void WindowSet::Attach(SystemBus& bus) {
@@ -166,7 +167,9 @@ void WindowSet::Attach(HistoryService& history, ChartOpener& chart) {
                                                       main.Scheduler.Clock().toMSecsSinceEpoch()));
                      });
     QObject::connect(main.Koersverloop, &QAction::triggered, &chart, &ChartOpener::OpenChart);
-    chart.Levels = [&main] { return std::pair{main.Trading.BuyLevel, main.Trading.SellLevel}; };
+    chart.Levels = [&desk = main.Desk] {
+        return std::pair{desk.Trading.BuyLevel, desk.Trading.SellLevel};
+    };
     QObject::connect(&history, &HistoryService::ReferenceHeld, &main.Scheduler.Refresh,
                      &RefreshCycle::HoldReference);
     QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::referenceFetched, &history,

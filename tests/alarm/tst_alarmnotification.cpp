@@ -21,7 +21,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void oneNotificationPerChangeOfState();
     void theActionSilencesTheNotificationShown();
     void aDesktopThatNeverAnswers();
 
@@ -67,40 +66,11 @@ void TestAlarmNotification::CreateWindow(bool serviceAnswers) {
     Window = std::make_unique<WindowFixture>(Home.Ini());
     Main = Window->Main;
     Window->Set->Attach(*Notifier);
-    Main->PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
+    Main->Alarm.PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
     Main->Regional.decimalSeparator = u',';
-    Main->Trading.SellLevel = 0.8482;
-    Main->Trading.BuyLevel = 0.8084;
+    Main->Desk.Trading.SellLevel = 0.8482;
+    Main->Desk.Trading.BuyLevel = 0.8084;
     Window->Set->Settings.Apply({.AlarmOn = true, .SoundOn = true, .UpdatesOn = true});
-}
-
-void TestAlarmNotification::oneNotificationPerChangeOfState() {
-    CreateWindow(true);
-    // A move above the band, checked up to three times for one reading as the window does.
-    for (int i = 0; i < 3; ++i)
-        Main->CheckAlarm(0.8500);
-    QTRY_COMPARE(Service->Requests.size(), 1);
-    QVERIFY(Service->Requests[0].body.contains("0,8500"));
-    QVERIFY(Service->Requests[0].body.contains("0,8482"));
-    // The next reading still above says nothing new.
-    Main->CheckAlarm(0.8600);
-    // Back inside: the notification goes.
-    Main->CheckAlarm(0.8300);
-    QTRY_COMPARE(Service->Closed, QList<uint>{41});
-    QCOMPARE(Service->Requests.size(), 1);
-
-    // Then below, and above: a new one, which the next replaces.
-    Main->CheckAlarm(0.8000);
-    QTRY_COMPARE(Service->Requests.size(), 2);
-    QCOMPARE(Service->Requests[1].replacesId, 0u);
-    QVERIFY(Service->Requests[1].body.contains("0,8084"));
-    Main->CheckAlarm(0.8600);
-    QTRY_COMPARE(Service->Requests.size(), 3);
-    QCOMPARE(Service->Requests[2].replacesId, 42u);
-    // The alarm switched off takes it away as well.
-    Window->Set->Settings.Apply({.AlarmOn = false, .SoundOn = true, .UpdatesOn = true});
-    Main->CheckAlarm(0.8600);
-    QTRY_COMPARE(Service->Closed, (QList<uint>{41, 42}));
 }
 
 void TestAlarmNotification::theActionSilencesTheNotificationShown() {
@@ -126,7 +96,7 @@ void TestAlarmNotification::theActionSilencesTheNotificationShown() {
     Service->InvokeAction(41, "silence");
     QVERIFY(silenced.wait());
     QCOMPARE(silenced.count(), 1);
-    QVERIFY(Main->Silence.Silenced());
+    QVERIFY(Main->Alarm.Silence.Silenced());
     QCOMPARE(Main->AlarmSpot->toolTip(), QStringLiteral("Alarm stil"));
     QTRY_COMPARE(Service->Closed, QList<uint>{41});
     Main->CheckAlarm(0.8600);
@@ -140,7 +110,7 @@ void TestAlarmNotification::theActionSilencesTheNotificationShown() {
     Service->InvokeAction(42, "silence");
     QVERIFY(silenced.wait());
     QCOMPARE(silenced.count(), 2);
-    QVERIFY(Main->Silence.Silenced());
+    QVERIFY(Main->Alarm.Silence.Silenced());
 }
 
 void TestAlarmNotification::aDesktopThatNeverAnswers() {

@@ -67,7 +67,7 @@ private slots:
         QVERIFY(Window->Show());
         // Readings come only when the test asks for them.
         Window->Quiet();
-        QTRY_COMPARE(Main->Trading.SellLevel, 0.8482);
+        QTRY_COMPARE(Main->Desk.Trading.SellLevel, 0.8482);
     }
 
     void cleanupTestCase() {
@@ -103,14 +103,14 @@ private slots:
             // The test's events keep their place in the window while it moves: it moves at
             // least as far as the mouse.
             QVERIFY(Main->x() >= before.x() + 30);
-            QVERIFY(!Main->Silence.Silenced());
+            QVERIFY(!Main->Alarm.Silence.Silenced());
         }
 
         // Clicked in the arrow's hidden phase as well as in its shown phase.
         QVERIFY(WaitInLoop([this] { return Main->ButtonMax->isHidden(); }, 2000));
         QTest::mouseClick(Main->windowHandle(), Qt::LeftButton, {}, Arrow());
         const qsizetype released = Recorder->Count();
-        QVERIFY(Main->Silence.Silenced());
+        QVERIFY(Main->Alarm.Silence.Silenced());
         // Its tooltip shows over the arrow and stays while the arrow blinks.
         {
             const auto own = stalls.Paused();
@@ -130,7 +130,7 @@ private slots:
         // Inside the band the silence ends; out again, it sounds again.
         Quote(false);
         Read();
-        QVERIFY(!Main->Silence.Silenced());
+        QVERIFY(!Main->Alarm.Silence.Silenced());
         Quote(true);
         const qsizetype outAgain = Recorder->Count();
         Read();

@@ -102,7 +102,7 @@ void TestAppliedSettings::alarmCheckWithARate() {
     SharedRateReading() = RateReading{};
     CreateWindows({{"Alarm Aan", stored}});
     QList<Sweep> sweeps;
-    Main->PlaySweep = [&sweeps](Sweep sweep) { sweeps << sweep; };
+    Main->Alarm.PlaySweep = [&sweeps](Sweep sweep) { sweeps << sweep; };
     Main->ComputeTradingLevels();
     SharedRateReading().CurrentRate = 0.85;
     const auto state = [this] {

@@ -61,7 +61,7 @@ class TestFramedWindow : public QObject {
         for (int tries = 0; tries < 10; ++tries) {
             Set = std::make_unique<WindowSet>(Store());
             Main = Set->MainForm.get();
-            Main->PlaySweep = {};
+            Main->Alarm.PlaySweep = {};
             // Readings come only when the test asks for them.
             Main->Scheduler.TimerStart.stop();
             Main->Scheduler.DownloadTimer.stop();
@@ -83,7 +83,7 @@ private slots:
         qputenv("QZRATE_IEX_URL", Iex.Url().toString().toUtf8());
         qputenv("QZRATE_D2E_URL", D2e.Url().toString().toUtf8());
         OpenMisplaced();
-        QTRY_COMPARE(Main->Trading.SellLevel, 0.8482);
+        QTRY_COMPARE(Main->Desk.Trading.SellLevel, 0.8482);
     }
 
     void cleanupTestCase() { Set.reset(); }
@@ -95,9 +95,9 @@ private slots:
         D2e.SetDefaultAnswer(ScriptedAnswer{.body = D2ERatePage(0.9241)});
         Main->RefreshRate();
         QTRY_VERIFY(Main->ButtonCheck->isHidden());
-        QVERIFY(!Main->Silence.Silenced());
+        QVERIFY(!Main->Alarm.Silence.Silenced());
         Click(RealPlace(*Main) + Main->ButtonMax->mapTo(Main, QPoint(11, 12)), 1);
-        QTRY_VERIFY(Main->Silence.Silenced());
+        QTRY_VERIFY(Main->Alarm.Silence.Silenced());
     }
 
     void theMenuOpensAtTheClick() {

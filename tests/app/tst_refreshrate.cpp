@@ -46,7 +46,7 @@ class TestRefreshRate : public QObject {
         Main->Regional.decimalSeparator = u',';
         Main->Regional.groupSeparator = u'.';
         Sweeps.clear();
-        Main->PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
+        Main->Alarm.PlaySweep = [this](Sweep sweep) { Sweeps << sweep; };
         QVERIFY(Window->Show());
         // Readings come only when a test asks for them.
         Window->Quiet();

@@ -78,7 +78,7 @@ private slots:
         Main = Window->Main;
         // Closed: every reading asks the D2E page, whatever the hour.
         Window->PinClock(ClosedTime);
-        Main->PlaySweep = {};
+        Main->Alarm.PlaySweep = {};
         // A second between any two signals: how often signals may read has its own table, and
         // here each signal counts alone.
         Main->Scheduler.Uptime = [ms = qint64(0)]() mutable {
