@@ -19,13 +19,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QScreen>
 #include <QToolButton>
-#include <QWindow>
 
 #include <exception>
 
@@ -34,33 +31,6 @@ namespace {
 constexpr int NormalHeight = 125;
 constexpr int LargeHeight = 300;
 constexpr int WindowWidth = 340;
-
-const QColor WaitColour(255, 255, 227);
-
-QFrame* Panel(QWidget* parent, const QRect& rect) {
-    auto* panel = new QFrame(parent);
-    panel->setGeometry(rect);
-    return panel;
-}
-
-// A label that is as large as its text, as the rate line's labels must be.
-QLabel* SizedLabel(const QString& text, QWidget* parent, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-QToolButton* SpeedButton(const QIcon& glyph, QWidget* parent, const QRect& rect) {
-    auto* button = new QToolButton(parent);
-    button->setGeometry(rect);
-    button->setAutoRaise(true);
-    button->setIcon(glyph);
-    button->setIconSize({16, 16});
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
 
 } // namespace
 
@@ -71,18 +41,13 @@ TMainForm::TMainForm(const SettingsStore& store, SettingsModel& settings, QWidge
       Settings(settings), DeltaImage(383, 24, QImage::Format_RGB32) {
     // The system's light 3D colour, which the palette keeps as Midlight (on Windows the same
     // system colour), a little darker than the button face of the rate labels.
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, colours.color(QPalette::Midlight));
-    setPalette(colours);
+    SetColour(this, QPalette::Window, palette().color(QPalette::Midlight));
     setAutoFillBackground(true);
     setFont(VerdanaFont(12));
     resize(395, 294);
 
-    CreatePanelMain();
-    CreatePanelAdvies();
-    CreatePanelKoers();
-    CreateMenus();
-    RouteMouseEvents();
+    SetupPanels(this);
+    ConnectControls();
 
     MinTimer.setInterval(300);
     MaxTimer.setInterval(300);
@@ -105,82 +70,22 @@ TMainForm::~TMainForm() {
     FormDestroy();
 }
 
-void TMainForm::CreatePanelMain() {
-    PanelMain = Panel(this, {0, 0, 395, 178});
-    const struct {
-        QLabel* TMainForm::*label;
-        QLineEdit* TMainForm::*edit;
-        const char* caption;
-    } rows[] = {
-        {&TMainForm::Label4, &TMainForm::Edit1, "KoopDrempel %"},
-        {&TMainForm::Label5, &TMainForm::Edit2, "VerkoopDrempel %"},
-        {&TMainForm::Label6, &TMainForm::Edit3, "KoopAgressie"},
-        {&TMainForm::Label7, &TMainForm::Edit4, "VerkoopAgressie"},
-        {&TMainForm::Label8, &TMainForm::Edit5, "Kosten %"},
-        {&TMainForm::Label9, &TMainForm::Edit6, "ReferentieWaarde"},
-        {&TMainForm::Label10, &TMainForm::Edit7, "ReferentieKoers"},
-        {&TMainForm::Label11, &TMainForm::Edit8, "Aantal"},
-    };
-    int top = 4;
+void TMainForm::ConnectControls() {
+    const std::array<QLineEdit*, 8> edits = ParameterEdits();
     for (int index = 0; index < 8; ++index) {
-        const auto& row = rows[index];
-        QLabel* label = new QLabel(QString::fromUtf8(row.caption), PanelMain);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setGeometry(8, top, 166, 20);
-        QLineEdit* edit = new QLineEdit(Desk.Texts()[index], PanelMain);
-        // A right click opens the window's menu only, not the edit's own menu on top of it.
-        edit->setContextMenuPolicy(Qt::PreventContextMenu);
-        edit->setGeometry(182, top, 90, 20);
-        connect(edit, &QLineEdit::textChanged, &Desk,
+        edits[index]->setText(Desk.Texts()[index]);
+        connect(edits[index], &QLineEdit::textChanged, &Desk,
                 [this, index](const QString& text) { Desk.SetText(index, text); });
-        this->*row.label = label;
-        this->*row.edit = edit;
-        top += 21;
     }
     connect(&Desk, &TradingDesk::TextChanged, this,
             [this](int index, const QString& text) { ParameterEdits()[index]->setText(text); });
-}
-
-void TMainForm::CreatePanelAdvies() {
-    PanelAdvies = Panel(this, {1, 175, 391, 69});
-    AdviesLabel = SizedLabel(QString(), PanelAdvies, 8, 4);
-    KoopLabel = SizedLabel(QString(), PanelAdvies, 8, 25);
-    VerkoopLabel = SizedLabel(QString(), PanelAdvies, 8, 46);
-    LabelWait = SizedLabel(QStringLiteral("Wachten op verbinding"), PanelAdvies, 112, 30);
-    QPalette colours = LabelWait->palette();
-    colours.setColor(QPalette::Window, WaitColour);
-    LabelWait->setPalette(colours);
-    LabelWait->setAutoFillBackground(true);
-}
-
-void TMainForm::CreatePanelKoers() {
-    PanelKoers = Panel(this, {0, 244, 395, 50});
-    PanelKoers->setFont(VerdanaFont(15));
-    ImageDelta = new QLabel(PanelKoers);
-    ImageDelta->setGeometry(6, 0, 383, 24);
-
-    ButtonInfo = SpeedButton(InfoGlyph(), PanelKoers, {5, 25, 20, 21});
-    // Created bottom to top: ButtonMax lies over ButtonCheck, which lies over ButtonMin.
-    ButtonMin = SpeedButton(AlarmLowGlyph(), PanelKoers, {29, 25, 22, 24});
-    ButtonCheck = SpeedButton(AlarmOkGlyph(), PanelKoers, {29, 25, 22, 24});
-    ButtonMax = SpeedButton(AlarmHighGlyph(), PanelKoers, {29, 25, 22, 24});
     connect(ButtonInfo, &QToolButton::clicked, this, &TMainForm::ButtonInfoClick);
-
-    Label1 = SizedLabel(QString(), PanelKoers, 61, 29);
-    Label2 = SizedLabel(QString(), PanelKoers, 138, 29);
-    Label3 = SizedLabel(QString(), PanelKoers, 215, 29);
-    for (QLabel* label : {Label1, Label2, Label3}) {
-        QPalette colours = label->palette();
-        colours.setColor(QPalette::Window, colours.color(QPalette::Button));
-        label->setPalette(colours);
-        label->setAutoFillBackground(true);
-    }
-}
-
-void TMainForm::RouteMouseEvents() {
-    AlarmSpot = new QWidget(ButtonMax->parentWidget());
-    AlarmSpot->setCursor(Qt::PointingHandCursor);
-    AlarmSpot->hide();
+    connect(LeesOrvane, &QAction::triggered, this, &TMainForm::LeesOrvaneClick);
+    connect(Formaat, &QAction::triggered, this, &TMainForm::FormaatClick);
+    connect(Instellingen, &QAction::triggered, this, &TMainForm::InstellingenClick);
+    connect(OverqzRate1, &QAction::triggered, this, &TMainForm::ButtonInfoClick);
+    connect(Afsluiten, &QAction::triggered, this, &TMainForm::AfsluitenClick);
+    connect(OverqzRate, &QAction::triggered, this, &TMainForm::OverqzRateClick);
     // A widget on the desktop is seldom the active window; its tooltips show all the same.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     Drag.Watch(LabelWait);
@@ -200,54 +105,11 @@ QRect TMainForm::ArrowSpot() const {
     return QRect(ButtonMax->mapTo(this, QPoint(0, 0)), ButtonMax->size());
 }
 
-void TMainForm::CreateMenus() {
-    PopupMenu = new QMenu(this);
-    Download = PopupMenu->addAction(QStringLiteral("Download USD"));
-    Download->setShortcut(Qt::Key_F5);
-    // On the window too, so F5 works while the menu is closed.
-    addAction(Download);
-    LeesOrvane = PopupMenu->addAction(QStringLiteral("Lees Orvane Data"));
-    Formaat = PopupMenu->addAction(QStringLiteral("Klein"));
-    Instellingen = PopupMenu->addAction(QStringLiteral("Instellingen..."));
-    Koersverloop = PopupMenu->addAction(QStringLiteral("Koersverloop..."));
-    PopupMenu->addSeparator();
-    OverqzRate1 = PopupMenu->addAction(QStringLiteral("Informatie..."));
-    PopupMenu->addSeparator();
-    Afsluiten = PopupMenu->addAction(QStringLiteral("Afsluiten"));
-    connect(LeesOrvane, &QAction::triggered, this, &TMainForm::LeesOrvaneClick);
-    connect(Formaat, &QAction::triggered, this, &TMainForm::FormaatClick);
-    connect(Instellingen, &QAction::triggered, this, &TMainForm::InstellingenClick);
-    connect(OverqzRate1, &QAction::triggered, this, &TMainForm::ButtonInfoClick);
-    connect(Afsluiten, &QAction::triggered, this, &TMainForm::AfsluitenClick);
-
-    InfoPopup = new QMenu(this);
-    OverqzRate = InfoPopup->addAction(QStringLiteral("Over qzRate..."));
-    connect(OverqzRate, &QAction::triggered, this, &TMainForm::OverqzRateClick);
-}
-
 void TMainForm::FormCreate() {
     setWindowTitle(ProductName + QStringLiteral(", ") + VersionText);
     move(StoredPosition(Store));
-    ShownOnce = false;
-    Scheduler.StartPending = true;
     setWindowFlag(Qt::FramelessWindowHint);
-    Label1->setText(QStringLiteral("USD: "));
-    MaxTimer.stop();
-    MinTimer.stop();
     SharedRateReading().FirstReading = true;
-
-    ButtonInfo->move(1, ButtonInfo->y());
-    ButtonMax->move(ButtonInfo->x() + ButtonInfo->width() + 1, ButtonMax->y());
-    ButtonMin->move(ButtonMax->x(), ButtonMin->y());
-    ButtonCheck->move(ButtonMax->x(), ButtonCheck->y());
-    ButtonMax->hide();
-    ButtonMin->hide();
-    ButtonCheck->show();
-
-    Label2->setText(QStringLiteral("*******"));
-    Label3->setText(QStringLiteral(" @ *****"));
-    for (QLabel* label : {Label1, Label2, Label3})
-        label->adjustSize();
     UserDataFolder(ProductName);
 }
 
@@ -270,8 +132,7 @@ void TMainForm::FormShow() {
 
     Scheduler.ChooseSource();
     const ServiceConfig& services = Scheduler.Refresh.Services();
-    LabelWait->setText(WaitText((Scheduler.MarketClosed ? services.d2e : services.iex).host()));
-    LabelWait->adjustSize();
+    ShowText(LabelWait, WaitText((Scheduler.MarketClosed ? services.d2e : services.iex).host()));
     LabelWait->move((width() - LabelWait->width()) / 2, 20);
 
     Marks.Reset();
@@ -284,18 +145,7 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::ArrangeWindow() {
-    Label1->move(Label1->x(), 27);
-    Label2->move(Label2->x(), Label1->y());
-    Label3->move(Label3->x(), Label1->y());
-    const int buttonTop = Label2->y() - 2;
-    for (QToolButton* button : {ButtonCheck, ButtonMax, ButtonMin})
-        button->move(button->x(), buttonTop);
-    ButtonInfo->move(ButtonInfo->x(), buttonTop + 1);
-
-    Label1->move(ButtonInfo->width() + 3 + ButtonCheck->width() + 3, Label1->y());
-    LineUpRateLabels();
-    for (QToolButton* button : {ButtonInfo, ButtonMax, ButtonMin, ButtonCheck})
-        button->show();
+    ArrangeRateLine();
     CheckAlarm(SharedRateReading().CurrentRate);
 
     Scheduler.ChooseSource();
@@ -313,16 +163,9 @@ void TMainForm::ShowRateLabels() {
     const std::optional<RateLabelTexts> texts = RateLineTexts(SharedRateReading());
     if (!texts)
         return;
-    Label2->setText(texts->Label2);
-    Label3->setText(texts->Label3);
-    Label2->adjustSize();
-    Label3->adjustSize();
+    ShowText(Label2, texts->Label2);
+    ShowText(Label3, texts->Label3);
     LineUpRateLabels();
-}
-
-void TMainForm::LineUpRateLabels() {
-    Label2->move(Label1->x() + Label1->width(), Label2->y());
-    Label3->move(Label2->x() + Label2->width(), Label3->y());
 }
 
 void TMainForm::RefreshRate() {
@@ -352,8 +195,7 @@ void TMainForm::RestoreCursor() {
 
 void TMainForm::ReadingFinished(const QString& prefix) {
     LabelWait->hide();
-    Label1->setText(prefix);
-    Label1->adjustSize();
+    ShowText(Label1, prefix);
     // The two prefixes differ in width; the rest of the line follows the new one.
     LineUpRateLabels();
     const RateReading& reading = SharedRateReading();
@@ -378,18 +220,12 @@ void TMainForm::ShowReferenceLine(const QString& prefix, const ReferenceDay& day
                                   const std::optional<ReferenceDay>& previous) {
     const ReferenceLineTexts texts =
         ReferenceLine(day, previous, prefix, Regional.decimalSeparator, LanguageCode() != u"NLD");
-    for (const auto& [label, text] :
-         {std::pair{Label1, texts.Label1}, std::pair{Label2, texts.Label2},
-          std::pair{Label3, texts.Label3}}) {
-        label->setText(text);
-        label->adjustSize();
-    }
+    ShowText(Label1, texts.Label1);
+    ShowText(Label2, texts.Label2);
+    ShowText(Label3, texts.Label3);
     // No direction: an official rate of the day, not a step of the market's.
-    for (QLabel* label : {Label1, Label2}) {
-        QPalette colours = label->palette();
-        colours.setColor(QPalette::WindowText, RateBlack);
-        label->setPalette(colours);
-    }
+    for (QLabel* label : {Label1, Label2})
+        SetColour(label, QPalette::WindowText, RateBlack);
     SetLineToolTip(texts.ToolTip);
     LineUpRateLabels();
 }
@@ -397,10 +233,6 @@ void TMainForm::ShowReferenceLine(const QString& prefix, const ReferenceDay& day
 void TMainForm::SetLineToolTip(const QString& text) {
     for (QLabel* label : {Label1, Label2, Label3})
         label->setToolTip(text);
-}
-
-std::array<QLineEdit*, 8> TMainForm::ParameterEdits() const {
-    return {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
 }
 
 void TMainForm::ReadTradingParameters(bool atFirstShowing) {
@@ -419,15 +251,10 @@ void TMainForm::ShowAdvice() {
 }
 
 void TMainForm::ShowAdvice(const AdviceTexts& texts) {
-    for (const auto& [label, text] :
-         {std::pair{AdviesLabel, texts.AdviesLabel}, std::pair{KoopLabel, texts.KoopLabel},
-          std::pair{VerkoopLabel, texts.VerkoopLabel}}) {
-        label->setText(text);
-        label->adjustSize();
-    }
-    QPalette colours = AdviesLabel->palette();
-    colours.setColor(QPalette::WindowText, texts.AdviesColour);
-    AdviesLabel->setPalette(colours);
+    ShowText(AdviesLabel, texts.AdviesLabel);
+    ShowText(KoopLabel, texts.KoopLabel);
+    ShowText(VerkoopLabel, texts.VerkoopLabel);
+    SetColour(AdviesLabel, QPalette::WindowText, texts.AdviesColour);
 }
 
 void TMainForm::CheckAlarm(double rate) {
@@ -483,12 +310,8 @@ void TMainForm::ColourRateLabels() {
         return;
     if (colours->RunCheckAlarm)
         CheckAlarm(SharedRateReading().CurrentRate);
-    for (const auto& [label, colour] :
-         {std::pair{Label1, colours->Label1}, std::pair{Label2, colours->Label2}}) {
-        QPalette text = label->palette();
-        text.setColor(QPalette::WindowText, colour);
-        label->setPalette(text);
-    }
+    SetColour(Label1, QPalette::WindowText, colours->Label1);
+    SetColour(Label2, QPalette::WindowText, colours->Label2);
 }
 
 void TMainForm::DrawDeltaImage(double rate) {

@@ -3,6 +3,7 @@
 #include "advice/tradingdesk.h"
 #include "alarm/alarmwatch.h"
 #include "app/deltahistory.h"
+#include "app/mainpanels.h"
 #include "app/readingscheduler.h"
 #include "settings/settingsstore.h"
 #include "widgets/windowdrag.h"
@@ -14,18 +15,12 @@
 #include <functional>
 #include <optional>
 
-class QAction;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QToolButton;
 class SettingsModel;
 
 // The borderless main window: trading parameters (large mode only), advice and the rate line.
 // The whole surface drags the window; a right click anywhere opens the popup menu. It knows no
 // other window: what it asks of them goes out as signals, which the window set connects.
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, public MainPanels {
     Q_OBJECT
 
 public:
@@ -34,9 +29,6 @@ public:
     // Stores the window's position.
     ~TMainForm() override;
 
-    // Does its work on the first showing only.
-    void FormShow();
-    void ArrangeWindow();
     // Writes the rate and the time of the shared reading into Label2 and Label3 and lines the
     // rate line up again; nothing while there is no rate to show.
     void ShowRateLabels();
@@ -51,43 +43,27 @@ public:
 
     // The scheduler's reading, as the menu's "Download USD" asks for it.
     void RefreshRate();
-    // Colours the prefix by the day's change and the rate by the last step.
-    void ColourRateLabels();
     void DrawDeltaImage(double rate);
 
-    // Fills the parameter edits from the sibling program's export. Errors reach the caller;
-    // at the first showing a store that names no file means there is nothing to read.
-    void ReadTradingFile(bool atFirstShowing = false) {
-        Desk.ReadTradingFile(SettingsStore(QStringLiteral("Orvane")), atFirstShowing);
-    }
     void ComputeTradingLevels() { Desk.ComputeTradingLevels(); }
     // The advice at the rate of the shared reading, then the alarm check.
     void ShowAdvice();
     // The alarm's check at the trading levels and the applied settings.
     void CheckAlarm(double rate);
-    void BeepRising() { Alarm.BeepRising(); }
-    void BeepFalling() { Alarm.BeepFalling(); }
     void MaxTimerTimer();
-    void MinTimerTimer();
     void SilenceAlarm() { Alarm.SilenceAlarm(); }
-    void LeesOrvaneClick() { ReadTradingParameters(false); }
     // The reading, the levels and the advice in a row; an error of the reading goes to the
     // general error handler and ends the row.
     void ReadTradingParameters(bool atFirstShowing);
 
     void FormaatClick();
-    void InstellingenClick();
     void AfsluitenClick();
-    void ButtonInfoClick();
-    // Shows the information box modally.
-    void OverqzRateClick();
 
     // Seam: the screen under a point, the window's top-left corner (the primary screen when
     // none is there).
     std::function<QRect(const QPoint&)> ScreenGeometry;
     RegionalSettings Regional = SystemRegionalSettings();
 
-    bool ShownOnce = false;
     // Drags the window from any control; a right press opens the popup menu.
     WindowDrag Drag;
     // The change marks' rate ring with its index and reset flag.
@@ -99,58 +75,8 @@ public:
     // The alarm's decision, silence, sweeps and notices; the window draws what it shows.
     AlarmWatch Alarm;
 
-    QFrame* PanelMain;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLabel* Label7;
-    QLabel* Label8;
-    QLabel* Label9;
-    QLabel* Label10;
-    QLabel* Label11;
-    QLineEdit* Edit1;
-    QLineEdit* Edit2;
-    QLineEdit* Edit3;
-    QLineEdit* Edit4;
-    QLineEdit* Edit5;
-    QLineEdit* Edit6;
-    QLineEdit* Edit7;
-    QLineEdit* Edit8;
-
-    QFrame* PanelAdvies;
-    QLabel* AdviesLabel;
-    QLabel* KoopLabel;
-    QLabel* VerkoopLabel;
-    QLabel* LabelWait;
-
-    QFrame* PanelKoers;
-    // Shows the change marks; 383 x 24.
-    QLabel* ImageDelta;
-    QToolButton* ButtonInfo;
-    QToolButton* ButtonMin;
-    QToolButton* ButtonCheck;
-    QToolButton* ButtonMax;
-    // Over the arrows while the alarm sounds or is silenced, steady while they blink: it shows
-    // their tooltip and hand cursor, which a button that hides every 300 ms cannot.
-    QWidget* AlarmSpot;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-
     QTimer MinTimer;
     QTimer MaxTimer;
-
-    QMenu* PopupMenu;
-    QAction* Download;
-    QAction* LeesOrvane;
-    QAction* Formaat;
-    QAction* Instellingen;
-    // Opens the rate history's chart.
-    QAction* Koersverloop;
-    QAction* OverqzRate1;
-    QAction* Afsluiten;
-    QMenu* InfoPopup;
-    QAction* OverqzRate;
 
 signals:
     // At the first showing, before the window takes its size: the settings are read again.
@@ -171,14 +97,29 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void CreatePanelMain();
-    void CreatePanelAdvies();
-    void CreatePanelKoers();
-    void CreateMenus();
+    // Does its work on the first showing only.
+    void FormShow();
+    void ArrangeWindow();
+    // Colours the prefix by the day's change and the rate by the last step.
+    void ColourRateLabels();
+    // Fills the parameter edits from the sibling program's export. Errors reach the caller;
+    // at the first showing a store that names no file means there is nothing to read.
+    void ReadTradingFile(bool atFirstShowing = false) {
+        Desk.ReadTradingFile(SettingsStore(QStringLiteral("Orvane")), atFirstShowing);
+    }
+    void BeepRising() { Alarm.BeepRising(); }
+    void BeepFalling() { Alarm.BeepFalling(); }
+    void MinTimerTimer();
+    void LeesOrvaneClick() { ReadTradingParameters(false); }
+    void InstellingenClick();
+    void ButtonInfoClick();
+    // Shows the information box modally.
+    void OverqzRateClick();
     void FormCreate();
     // Both sizes' layout: the window's height, the panels shown and stacked, the menu's text.
     void ArrangePanels(bool large);
-    void RouteMouseEvents();
+    // What the controls, the desk and the drag do.
+    void ConnectControls();
     void FormDestroy();
     // The steps that follow a reading, in their order.
     void ReadingFinished(const QString& prefix);
@@ -189,8 +130,6 @@ private:
     // window above the others.
     void ShowTick();
     void RestoreCursor();
-    void LineUpRateLabels();
-    std::array<QLineEdit*, 8> ParameterEdits() const;
     void ShowAdvice(const AdviceTexts& texts);
     // Where the alarm arrows lie in the window, whether one shows or not.
     QRect ArrowSpot() const;
@@ -199,6 +138,7 @@ private:
 
     SettingsStore Store;
     SettingsModel& Settings;
+    bool ShownOnce = false;
     QImage DeltaImage;
     // A timer tick shows the hourglass until its reading is done.
     bool WaitCursorShown = false;
