@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         return 1;
 
     int readings = 0;
-    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::readingFinished, [&] { ++readings; });
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::ReadingFinished, [&] { ++readings; });
     QElapsedTimer clock;
     clock.start();
     const StallMeter stalls;

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     int taken = 0;
     int kept = 0;
     std::function<void()> onceKept;
-    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::readingTaken, &app, [&] { ++taken; });
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::ReadingTaken, &app, [&] { ++taken; });
     QObject::connect(&history, &HistoryService::Kept, &app, [&] {
         if (++kept == taken && onceKept)
             std::exchange(onceKept, {})();
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
 
     int done = 0;
     qint64 atStart = 0;
-    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::idle, &app, [&] {
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::Idle, &app, [&] {
         ++done;
         // From the event loop, as a timer tick would ask.
         const auto next = [&] { QTimer::singleShot(0, &main, &TMainForm::RefreshRate); };

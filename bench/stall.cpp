@@ -83,7 +83,7 @@ void SlowReading(QObject& owner, std::function<void()> done) {
         *reading, ServiceConfig{server->Url(), {}, {}}, RegionalSettings{},
         [] { return QDateTime::currentDateTime(); }, &owner);
     QObject::connect(cycle, &QObject::destroyed, [reading] { delete reading; });
-    QObject::connect(cycle, &RefreshCycle::idle, &owner, done);
+    QObject::connect(cycle, &RefreshCycle::Idle, &owner, done);
     cycle->RefreshRate([] { return false; });
 }
 

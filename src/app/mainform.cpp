@@ -58,8 +58,8 @@ TMainForm::TMainForm(const SettingsStore& store, SettingsModel& settings, QWidge
     connect(&Desk, &TradingDesk::AdviceChanged, this,
             qOverload<const AdviceTexts&>(&TMainForm::ShowAdvice));
     connect(Download, &QAction::triggered, this, &TMainForm::RefreshRate);
-    connect(&Scheduler.Refresh, &RefreshCycle::readingFinished, this, &TMainForm::ReadingFinished);
-    connect(&Scheduler.Refresh, &RefreshCycle::referenceShown, this, &TMainForm::ShowReferenceLine);
+    connect(&Scheduler.Refresh, &RefreshCycle::ReadingFinished, this, &TMainForm::ReadingFinished);
+    connect(&Scheduler.Refresh, &RefreshCycle::ReferenceShown, this, &TMainForm::ShowReferenceLine);
     connect(&Scheduler, &ReadingScheduler::Ticked, this, &TMainForm::ShowTick);
     connect(&Scheduler, &ReadingScheduler::Idle, this, &TMainForm::RestoreCursor);
     connect(&Settings, &SettingsModel::LargeModeChanged, this, &TMainForm::ArrangePanels);

@@ -33,8 +33,8 @@ ReadingScheduler::ReadingScheduler(RateReading& reading, ServiceConfig services,
     connect(&TimerStart, &QTimer::timeout, this, &ReadingScheduler::TimerStartTimer);
     connect(&DownloadTimer, &QTimer::timeout, this, &ReadingScheduler::DownloadTimerTimer);
     connect(&WakeWait, &QTimer::timeout, this, &ReadingScheduler::WakeWaitTimer);
-    connect(&Refresh, &RefreshCycle::idle, this, &ReadingScheduler::Idle);
-    connect(&Refresh, &RefreshCycle::readingFinished, this,
+    connect(&Refresh, &RefreshCycle::Idle, this, &ReadingScheduler::Idle);
+    connect(&Refresh, &RefreshCycle::ReadingFinished, this,
             [this, &reading] { Prompt.ReadingEnded(reading.RateText == NoConnectionCode); });
 }
 

@@ -29,8 +29,8 @@ public:
     // marketClosed is asked when the reading starts, so a merged request sees the state
     // its own tick left.
     void RefreshRate(const std::function<bool()>& marketClosed);
-    bool Reading() const { return reading_; }
-    const ServiceConfig& Services() const { return services_; }
+    bool Reading() const { return Running; }
+    const ServiceConfig& Services() const { return Config; }
     // The newest reference days the history holds, newest first.
     void HoldReference(const QList<ReferenceDay>& days);
 
@@ -42,17 +42,17 @@ public:
 signals:
     // The reading is filled (or holds a result code), and which page it came from: for the
     // history, which keeps it before the window shows it.
-    void readingTaken(ReadingSource source);
+    void ReadingTaken(ReadingSource source);
     // The reading is filled (or holds a result code); prefix is "USD: " or "D2E: ".
-    void readingFinished(const QString& prefix);
+    void ReadingFinished(const QString& prefix);
     // No reading runs and none is waiting.
-    void idle();
+    void Idle();
     // After a reading that brought no rate (its prefix): the reference day held to show in its
     // place, and the day before it when held.
-    void referenceShown(const QString& prefix, const ReferenceDay& day,
+    void ReferenceShown(const QString& prefix, const ReferenceDay& day,
                         const std::optional<ReferenceDay>& previous);
     // Days the reading's fetch brought, for the history.
-    void referenceFetched(const QList<ReferenceDay>& days);
+    void ReferenceFetched(const QList<ReferenceDay>& days);
 
 private:
     void Start();
@@ -62,18 +62,18 @@ private:
     // Ends a reading: the merged request starts now, or the cycle is idle.
     void Settle();
 
-    RateReading& rateReading_;
-    ServiceConfig services_;
-    RegionalSettings regional_;
-    Clock clock_;
-    PageFetcher fetcher_;
-    ReferenceFetcher referenceFetcher_;
-    QList<ReferenceDay> referenceHeld_;
-    QByteArray referenceModified_;
-    std::optional<qint64> referenceFetchedAt_;
-    QString prefix_;
-    std::function<bool()> marketClosed_;
-    bool reading_ = false;
-    bool pending_ = false;
-    bool closedSource_ = false;
+    RateReading& SharedReading;
+    ServiceConfig Config;
+    RegionalSettings Regional;
+    Clock Now;
+    PageFetcher Fetcher;
+    ReferenceFetcher BankFetcher;
+    QList<ReferenceDay> ReferenceHeld;
+    QByteArray ReferenceModified;
+    std::optional<qint64> ReferenceFetchedAt;
+    QString Prefix;
+    std::function<bool()> AskMarketClosed;
+    bool Running = false;
+    bool Pending = false;
+    bool ClosedSource = false;
 };

@@ -161,7 +161,7 @@ void WindowSet::Attach(SystemBus& bus) {
 
 void WindowSet::Attach(HistoryService& history, ChartOpener& chart) {
     TMainForm& main = *MainForm;
-    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::readingTaken, &history,
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::ReadingTaken, &history,
                      [&history, &main](ReadingSource source) {
                          history.Keep(StoredReadingOf(SharedRateReading(), source,
                                                       main.Scheduler.Clock().toMSecsSinceEpoch()));
@@ -172,7 +172,7 @@ void WindowSet::Attach(HistoryService& history, ChartOpener& chart) {
     };
     QObject::connect(&history, &HistoryService::ReferenceHeld, &main.Scheduler.Refresh,
                      &RefreshCycle::HoldReference);
-    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::referenceFetched, &history,
+    QObject::connect(&main.Scheduler.Refresh, &RefreshCycle::ReferenceFetched, &history,
                      &HistoryService::KeepReference);
 }
 

@@ -57,8 +57,8 @@ private slots:
         RateReading reading;
         reading.FirstReading = true;
         auto cycle = Cycle(reading);
-        QSignalSpy finished(cycle.get(), &RefreshCycle::readingFinished);
-        QSignalSpy taken(cycle.get(), &RefreshCycle::readingTaken);
+        QSignalSpy finished(cycle.get(), &RefreshCycle::ReadingFinished);
+        QSignalSpy taken(cycle.get(), &RefreshCycle::ReadingTaken);
 
         QTest::ignoreMessage(QtInfoMsg, qPrintable(logLine));
         cycle->RefreshRate([closed] { return closed; });
@@ -78,8 +78,8 @@ private slots:
     void requestsDuringAReadingAreMergedIntoOne() {
         RateReading reading;
         auto cycle = Cycle(reading);
-        QSignalSpy finished(cycle.get(), &RefreshCycle::readingFinished);
-        QSignalSpy idle(cycle.get(), &RefreshCycle::idle);
+        QSignalSpy finished(cycle.get(), &RefreshCycle::ReadingFinished);
+        QSignalSpy idle(cycle.get(), &RefreshCycle::Idle);
         const int d2eBefore = d2e.RequestCount();
         const int iexBefore = iex.RequestCount();
         d2e.Enqueue(ScriptedAnswer{.body = D2ERatePage(0.9241), .delayMs = 300});
@@ -104,7 +104,7 @@ private slots:
         RateReading reading;
         RefreshCycle cycle(reading, ServiceConfig{{}, empty.Url(), {}}, RegionalSettings{},
                            [] { return ReadingTime; });
-        QSignalSpy finished(&cycle, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&cycle, &RefreshCycle::ReadingFinished);
         QTest::ignoreMessage(QtInfoMsg, "reading D2E: rate=-1");
         cycle.RefreshRate([] { return true; });
         QVERIFY(finished.wait());
@@ -121,7 +121,7 @@ private slots:
     void theLoopRunsWhileAReadingWaits() {
         RateReading reading;
         auto cycle = Cycle(reading);
-        QSignalSpy finished(cycle.get(), &RefreshCycle::readingFinished);
+        QSignalSpy finished(cycle.get(), &RefreshCycle::ReadingFinished);
         iex.Enqueue(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = 5000});
 
         int ticks = 0;
@@ -158,8 +158,8 @@ private slots:
                            RegionalSettings{}, [] { return ReadingTime; });
         const qint64 start = 5000000;
         const qint64 gap = RefreshCycle::ReferenceFetchGapMs;
-        QSignalSpy shown(&cycle, &RefreshCycle::referenceShown);
-        QSignalSpy fetched(&cycle, &RefreshCycle::referenceFetched);
+        QSignalSpy shown(&cycle, &RefreshCycle::ReferenceShown);
+        QSignalSpy fetched(&cycle, &RefreshCycle::ReferenceFetched);
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^reference rate not fetched: "));
         // When the reading is, how often the bank has been asked, how often the rate has shown.
         for (const auto& [at, asked, shows] : {std::tuple{start, 1, 1},

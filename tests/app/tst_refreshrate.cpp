@@ -169,7 +169,7 @@ private slots:
         D2e.SetDefaultAnswer(ScriptedAnswer{.body = body});
         Main->Scheduler.MarketClosed = closed;
         Iex.SetDefaultAnswer(ScriptedAnswer{.body = body});
-        QSignalSpy shown(&Main->Scheduler.Refresh, &RefreshCycle::referenceShown);
+        QSignalSpy shown(&Main->Scheduler.Refresh, &RefreshCycle::ReferenceShown);
         Read();
         QVERIFY(reference.isEmpty() ? shown.isEmpty() : shown.wait(10000));
         const QStringList shownLine{Main->Label1->text(), Main->Label2->text(),
@@ -194,7 +194,7 @@ private slots:
     void theWindowStaysResponsiveDuringAReading() {
         CreateWindows(OpenTime);
         Iex.Enqueue(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = 5000});
-        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::ReadingFinished);
         int ticks = 0;
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -223,7 +223,7 @@ private slots:
     void aTickShowsTheHourglassAndSetsTheWindowStyle() {
         CreateWindows(OpenTime);
         Iex.Enqueue(ScriptedAnswer{.body = IEXRatePage(1.0834, 0.25), .delayMs = 300});
-        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::ReadingFinished);
         Main->ShowLargeSize();
         Main->Scheduler.DownloadTimerTimer();
         QVERIFY(QApplication::overrideCursor());
@@ -278,7 +278,7 @@ private slots:
     void theStartTimerTakesTheFirstReading() {
         CreateWindows(OpenTime);
         Main->Scheduler.StartPending = true;
-        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::ReadingFinished);
         Main->Scheduler.TimerStart.start();
         QVERIFY(finished.wait(10000));
         QVERIFY(!Main->Scheduler.StartPending);
@@ -292,7 +292,7 @@ private slots:
         CreateWindows(QDateTime(OpenTime.date(), QTime(17, 29)));
         QVERIFY(!Main->Scheduler.MarketClosed);
         Now = QDateTime(OpenTime.date(), QTime(17, 45));
-        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::ReadingFinished);
         Main->Download->trigger();
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.at(0).at(0).toString(), QStringLiteral("USD: "));

@@ -42,7 +42,7 @@ class TestWakeReadings : public QObject {
     int Requests() const { return Iex.RequestCount() + D2e.RequestCount(); }
     // True when a reading finishes within timeoutMs.
     bool ReadingWithin(int timeoutMs) {
-        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
+        QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::ReadingFinished);
         return finished.wait(timeoutMs);
     }
     // A client that does not own the services' names, connected before the stalls count.

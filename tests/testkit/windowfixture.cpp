@@ -30,7 +30,7 @@ void WindowFixture::Quiet() {
 }
 
 bool WindowFixture::Read(int timeoutMs) {
-    QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::readingFinished);
+    QSignalSpy finished(&Main->Scheduler.Refresh, &RefreshCycle::ReadingFinished);
     Main->RefreshRate();
     return finished.wait(timeoutMs);
 }
