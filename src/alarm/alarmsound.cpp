@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -21,6 +22,8 @@ constexpr int BufferMs = 250;
 constexpr int FeedMs = 20;
 constexpr int LeadMs = 50;
 constexpr int BytesPerSample = 2;
+
+std::atomic<bool> Opened = false;
 
 // The module stays loaded: the sinks it makes may live as long as we do.
 AudioModule* LoadAudioModule() {
@@ -80,6 +83,7 @@ private:
             return false;
         if (AudioModule* module = LoadAudioModule())
             Sink.reset(module->OpenAudioOutput(SampleRate, BufferMs));
+        Opened = Opened || Sink;
         if (!Sink) {
             qCWarning(lcAlarm) << "no audio device: the alarm stays silent";
             NoDevice = true;
@@ -155,6 +159,10 @@ void AlarmSound::Play(Sweep sweep) {
     QMetaObject::invokeMethod(Worker, [worker = Worker, sweep, newTurn, request] {
         worker->Queue(sweep, newTurn, request);
     });
+}
+
+bool AlarmSound::StreamOpened() {
+    return Opened;
 }
 
 void AlarmSound::Stop() {

@@ -25,6 +25,8 @@ public:
     void Stop();
     // Series asked for and not played out yet.
     bool Busy() const { return Done < Asked; }
+    // Whether this process ever opened an audio stream.
+    static bool StreamOpened();
 
 signals:
     void SeriesStarted(Sweep sweep);

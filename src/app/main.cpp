@@ -1,3 +1,4 @@
+#include "alarm/alarmsound.h"
 #include "app/commandline.h"
 #include "app/mainform.h"
 #include "app/windowset.h"
@@ -123,8 +124,10 @@ int main(int argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 64 * 1024);
     const int code = Run(argc, argv);
     // Everything of ours has ended here. A system bus that never answered still holds Qt's
-    // D-Bus thread, and the exit's clean-up would wait for that thread for ever.
-    if (SystemBus::LeftConnecting()) {
+    // D-Bus thread, and the exit's clean-up would wait for that thread for ever; once an audio
+    // stream was open, Qt Multimedia's clean-up at exit stops its PulseAudio thread while that
+    // thread may still run, which now and then aborts the program.
+    if (SystemBus::LeftConnecting() || AlarmSound::StreamOpened()) {
         std::fflush(nullptr);
         std::_Exit(code);
     }
